@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace quillora {
+
+// The file system calls that whole-file reading and writing are made of, one step each, so
+// that a test can make any single step fail. Paths and file contents are bytes.
+class FileSystem {
+public:
+    using Handle = int;
+
+    virtual ~FileSystem() = default;
+
+    // Reading.
+    virtual bool OpenForReading(const std::string& path, Handle& file) = 0;
+    // False for anything that is not a regular file or whose size cannot be had.
+    virtual bool SizeOf(Handle file, std::int64_t& size) = 0;
+    // Bytes read, 0 at the end of the file, -1 on an error.
+    virtual std::int64_t Read(Handle file, char* into, std::size_t count) = 0;
+
+    // Writing by replacement. The file a path finally names, following symbolic links; the
+    // path itself when it names nothing yet.
+    virtual std::string ResolveLinks(const std::string& path) = 0;
+    // Creates a new, empty, uniquely named file in the folder of target, with the permissions
+    // of target when it exists.
+    virtual bool CreateBeside(const std::string& target, Handle& file, std::string& temporaryPath) = 0;
+    // Bytes written, fewer than count on a full disk, -1 on an error.
+    virtual std::int64_t Write(Handle file, const char* bytes, std::size_t count) = 0;
+    // Puts the written bytes on the disk.
+    virtual bool Flush(Handle file) = 0;
+    virtual bool Close(Handle file) = 0;
+    // Replaces to by from in one step: to is either the former file or the new one.
+    virtual bool Rename(const std::string& from, const std::string& to) = 0;
+
+    // A directory entry of exactly that name exists (a folder counts).
+    virtual bool Exists(const std::string& path) = 0;
+    virtual bool Remove(const std::string& path) = 0;
+};
+
+}  // namespace quillora

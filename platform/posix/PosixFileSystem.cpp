@@ -1,0 +1,123 @@
+#include "platform/posix/PosixFileSystem.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string_view>
+
+namespace quillora {
+namespace {
+
+std::string FolderOf(const std::string& path) {
+    auto slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Reads the target of a symbolic link; empty when path is no link.
+std::string LinkTarget(const std::string& path) {
+    std::string target(PATH_MAX, '\0');
+    ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
+    if (length <= 0 || static_cast<std::size_t>(length) >= target.size()) return {};
+    target.resize(static_cast<std::size_t>(length));
+    if (target.front() != '/') target = FolderOf(path) + "/" + target;
+    return target;
+}
+
+void SyncFolder(const std::string& path) {
+    int folder = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0) return;
+    ::fsync(folder);  // makes the rename itself survive a power cut; best effort
+    ::close(folder);
+}
+
+}  // namespace
+
+bool PosixFileSystem::OpenForReading(const std::string& path, Handle& file) {
+    do {
+        file = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    } while (file < 0 && errno == EINTR);
+    return file >= 0;
+}
+
+bool PosixFileSystem::SizeOf(Handle file, std::int64_t& size) {
+    struct stat info {};
+    if (::fstat(file, &info) != 0 || !S_ISREG(info.st_mode)) return false;
+    size = static_cast<std::int64_t>(info.st_size);
+    return true;
+}
+
+std::int64_t PosixFileSystem::Read(Handle file, char* into, std::size_t count) {
+    ssize_t got;
+    do {
+        got = ::read(file, into, count);
+    } while (got < 0 && errno == EINTR);
+    return got;
+}
+
+std::string PosixFileSystem::ResolveLinks(const std::string& path) {
+    std::string current = path;
+    for (int hops = 0; hops < 40; ++hops) {  // the kernel's own limit on a chain of links
+        std::string next = LinkTarget(current);
+        if (next.empty()) return current;
+        current = next;
+    }
+    return current;
+}
+
+bool PosixFileSystem::CreateBeside(const std::string& target, Handle& file, std::string& temporaryPath) {
+    std::string pattern = target + ".XXXXXX";
+    if (pattern.size() >= PATH_MAX) {
+        pattern = FolderOf(target) + "/.quillora.XXXXXX";
+    }
+    file = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (file < 0) return false;
+    temporaryPath = pattern;
+
+    struct stat former {};
+    mode_t mode;
+    if (::stat(target.c_str(), &former) == 0) {
+        mode = former.st_mode & 07777;
+    } else {
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    if (::fchmod(file, mode) != 0) {
+        ::close(file);
+        ::unlink(temporaryPath.c_str());
+        return false;
+    }
+    return true;
+}
+
+std::int64_t PosixFileSystem::Write(Handle file, const char* bytes, std::size_t count) {
+    ssize_t wrote;
+    do {
+        wrote = ::write(file, bytes, count);
+    } while (wrote < 0 && errno == EINTR);
+    return wrote;
+}
+
+bool PosixFileSystem::Flush(Handle file) { return ::fsync(file) == 0; }
+
+bool PosixFileSystem::Close(Handle file) { return ::close(file) == 0; }
+
+bool PosixFileSystem::Rename(const std::string& from, const std::string& to) {
+    if (::rename(from.c_str(), to.c_str()) != 0) return false;
+    SyncFolder(to);
+    return true;
+}
+
+bool PosixFileSystem::Exists(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+bool PosixFileSystem::Remove(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+}  // namespace quillora

@@ -1,0 +1,90 @@
+#include "storage/FileIo.h"
+
+#include <limits>
+#include <new>
+
+namespace quillora {
+namespace {
+
+const char kReadMessage[] = "Unable to read file: %s";
+const char kWriteMessage[] = "Failed to write file %s";
+
+constexpr std::int64_t kLargestFile = std::numeric_limits<std::int32_t>::max() - 4;
+
+}  // namespace
+
+std::optional<std::string> FileIo::ReadWholeFile(const TextBuffer& path) {
+    std::string bytes;
+    bool read = false;
+    try {
+        read = TryRead(std::string(path.Bytes()), bytes);
+    } catch (const std::bad_alloc&) {
+        read = false;
+    }
+    if (!read) {
+        std::string().swap(bytes);
+        ShowFormattedError(kReadMessage, path);
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+bool FileIo::TryRead(const std::string& path, std::string& bytes) {
+    FileSystem::Handle file = -1;
+    if (!files_.OpenForReading(path, file)) return false;
+    std::int64_t size = 0;
+    bool whole = files_.SizeOf(file, size) && size >= 0 && size <= kLargestFile;
+    if (whole) {
+        bytes.resize(static_cast<std::size_t>(size));
+        std::size_t arrived = 0;
+        while (whole && arrived < bytes.size()) {
+            std::int64_t got = files_.Read(file, bytes.data() + arrived, bytes.size() - arrived);
+            if (got <= 0) {
+                whole = false;  // an error, or the file ended before its size
+            } else {
+                arrived += static_cast<std::size_t>(got);
+            }
+        }
+    }
+    bool closed = files_.Close(file);
+    return whole && closed;
+}
+
+bool FileIo::WriteWholeFile(const TextBuffer& path, std::string_view bytes, Links links) {
+    const std::string given(path.Bytes());
+    bool written = false;
+    try {
+        written = TryWrite(links == Links::Follow ? files_.ResolveLinks(given) : given, bytes);
+    } catch (const std::bad_alloc&) {
+        written = false;
+    }
+    if (!written) ShowFormattedError(kWriteMessage, path);
+    return written;
+}
+
+bool FileIo::TryWrite(const std::string& target, std::string_view bytes) {
+    FileSystem::Handle file = -1;
+    std::string temporary;
+    if (!files_.CreateBeside(target, file, temporary)) return false;
+    bool ok = true;
+    std::size_t done = 0;
+    while (ok && done < bytes.size()) {
+        std::int64_t wrote = files_.Write(file, bytes.data() + done, bytes.size() - done);
+        if (wrote <= 0) {
+            ok = false;  // an error, or nothing more fits on the disk
+        } else {
+            done += static_cast<std::size_t>(wrote);
+        }
+    }
+    ok = ok && files_.Flush(file);
+    ok = files_.Close(file) && ok;
+    ok = ok && files_.Rename(temporary, target);
+    if (!ok) files_.Remove(temporary);
+    return ok;
+}
+
+void FileIo::ShowFormattedError(const TextBuffer& pattern, const TextBuffer& argument) {
+    messages_.ShowError(TextBuffer::Formatted(pattern, {argument}));
+}
+
+}  // namespace quillora

@@ -1,0 +1,70 @@
+#include "engine/PathParts.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "engine/CodePage.h"
+
+namespace quillora {
+namespace {
+
+struct PathCase {
+    const char* path;
+    char separator;
+    const char* dirWithSlash;
+    const char* dirWithoutSlash;
+    const char* fileName;
+    const char* extension;
+};
+
+class PathPartsTest : public ::testing::TestWithParam<PathCase> {};
+
+TEST_P(PathPartsTest, SplitsThePath) {
+    const PathCase& c = GetParam();
+    const TextBuffer path(c.path);
+    EXPECT_EQ(std::string(PathParts::DirWithSlash(path, c.separator).Bytes()), c.dirWithSlash);
+    EXPECT_EQ(std::string(PathParts::DirWithoutSlash(path, c.separator).Bytes()), c.dirWithoutSlash);
+    EXPECT_EQ(std::string(PathParts::FileNameOf(path, c.separator).Bytes()), c.fileName);
+    EXPECT_EQ(std::string(PathParts::ExtensionOf(path, c.separator).Bytes()), c.extension);
+    EXPECT_EQ(std::string(path.Bytes()), c.path);  // never changed
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Backslash, PathPartsTest,
+    ::testing::Values(
+        PathCase{"C:\\My Site\\News\\Template.HTML", '\\', "C:\\My Site\\News\\", "C:\\My Site\\News", "template.html", ".html"},
+        PathCase{"C:\\Index.htm", '\\', "C:\\", "C:", "index.htm", ".htm"},
+        PathCase{"C:/web/page.htm", '\\', "", "", "c:/web/page.htm", ".htm"},  // a forward slash is no separator here
+        PathCase{"D:\\Web\\", '\\', "D:\\Web\\", "D:\\Web", "", ""},
+        PathCase{"archive.tar.GZ", '\\', "", "", "archive.tar.gz", ".gz"},
+        PathCase{"C:\\my.site\\README", '\\', "C:\\my.site\\", "C:\\my.site", "readme", ""},  // dot in a folder
+        PathCase{"", '\\', "", "", "", ""}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Slash, PathPartsTest,
+    ::testing::Values(PathCase{"/home/ann/Site/Template.HTML", '/', "/home/ann/Site/", "/home/ann/Site", "template.html", ".html"},
+                      PathCase{"/index.php", '/', "/", "", "index.php", ".php"},
+                      PathCase{"C:\\Site\\News.PHP", '/', "", "", "c:\\site\\news.php", ".php"},
+                      PathCase{"/home/ann/.config/template", '/', "/home/ann/.config/", "/home/ann/.config", "template", ""},
+                      PathCase{"/srv/page.", '/', "/srv/", "/srv", "page.", "."},
+                      PathCase{"Makefile", '/', "", "", "makefile", ""}));
+
+TEST(PathPartsTest, UsesThePlatformSeparatorByDefault) {
+    EXPECT_EQ(std::string(PathParts::FileNameOf(TextBuffer("/srv/www/News.PHP")).Bytes()), "news.php");
+    EXPECT_EQ(std::string(PathParts::DirWithSlash(TextBuffer("/srv/www/News.PHP")).Bytes()), "/srv/www/");
+}
+
+// "\x95\x5C" is a code page 932 character whose trail byte is the backslash.
+TEST(PathPartsTest, DoubleByteTrailBackslashIsNoSeparator) {
+    ScopedCodePage page(CodePageKind::DoubleByte);
+    const TextBuffer path("C:\\\x95\x5C\\Page\x95\x5C.HTM");
+    EXPECT_EQ(std::string(PathParts::DirWithSlash(path, '\\').Bytes()), "C:\\\x95\x5C\\");
+    EXPECT_EQ(std::string(PathParts::DirWithoutSlash(path, '\\').Bytes()), "C:\\\x95\x5C");
+    EXPECT_EQ(std::string(PathParts::FileNameOf(path, '\\').Bytes()), "page\x95\x5C.htm");
+    EXPECT_EQ(std::string(PathParts::ExtensionOf(path, '\\').Bytes()), ".htm");
+    EXPECT_EQ(std::string(PathParts::FileNameOf(TextBuffer("\x95\x5C"), '\\').Bytes()), "\x95\x5C");
+}
+
+}  // namespace
+}  // namespace quillora

@@ -1,0 +1,193 @@
+#include "storage/FileIo.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <sys/stat.h>
+
+#include "fakes/FakeMessageBoxes.h"
+#include "fakes/FaultyFileSystem.h"
+#include "fakes/ScratchFolder.h"
+
+namespace quillora {
+namespace {
+
+using Step = testing::FaultyFileSystem::Step;
+
+class FileIoTest : public ::testing::Test {
+protected:
+    std::string ReadMessage(const std::string& path) { return "Unable to read file: " + path; }
+    std::string WriteMessage(const std::string& path) { return "Failed to write file " + path; }
+
+    testing::ScratchFolder folder;
+    testing::FaultyFileSystem files;
+    testing::FakeMessageBoxes boxes;
+    TextBuffer caption{"Quillora"};
+    Messages messages{boxes, caption};
+    FileIo io{files, messages};
+};
+
+TEST_F(FileIoTest, ReadsEveryByte) {
+    const std::string path = folder / "page.html";
+    const std::string bytes("a\0b\r\n\xFF", 6);
+    testing::ScratchFolder::Write(path, bytes);
+    auto read = io.ReadWholeFile(TextBuffer(path));
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ(*read, bytes);
+    EXPECT_EQ(TextBuffer(*read).Length(), 1);  // text ends before the zero byte
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(FileIoTest, ReadsAnEmptyFile) {
+    const std::string path = folder / "empty.html";
+    testing::ScratchFolder::Write(path, "");
+    auto read = io.ReadWholeFile(TextBuffer(path));
+    ASSERT_TRUE(read.has_value());
+    EXPECT_TRUE(read->empty());
+}
+
+// A reader that hands out a few bytes at a time, as a pipe or a network file system may.
+class TricklingFileSystem : public testing::FaultyFileSystem {
+public:
+    std::int64_t Read(Handle file, char* into, std::size_t count) override {
+        return FaultyFileSystem::Read(file, into, count < 3 ? count : 3);
+    }
+};
+
+TEST_F(FileIoTest, ReadLoopsUntilEveryByteArrived) {
+    const std::string path = folder / "page.html";
+    testing::ScratchFolder::Write(path, "0123456789abcdef");
+    TricklingFileSystem trickling;
+    FileIo tricklingIo(trickling, messages);
+    auto read = tricklingIo.ReadWholeFile(TextBuffer(path));
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ(*read, "0123456789abcdef");
+}
+
+TEST_F(FileIoTest, ReadFailuresShowTheReadMessageOnce) {
+    const std::string path = folder / "page.html";
+    testing::ScratchFolder::Write(path, "content");
+    std::filesystem::create_directory(folder / "folder.html");
+    struct Case {
+        const char* name;
+        std::string path;
+        Step failing;
+    };
+    const Case cases[] = {
+        {"missing", folder / "missing.html", Step::Exists},  // Exists is never called: no fault
+        {"folder", folder / "folder.html", Step::Exists},
+        {"open", path, Step::OpenForReading},
+        {"size", path, Step::SizeOf},
+        {"read", path, Step::Read},
+        {"close", path, Step::Close},
+        {"relative", "no/such/relative.htm", Step::Exists},
+    };
+    for (const Case& c : cases) {
+        boxes.shown.clear();
+        files.FailAt(c.failing);
+        EXPECT_FALSE(io.ReadWholeFile(TextBuffer(c.path)).has_value()) << c.name;
+        ASSERT_EQ(boxes.Texts(), std::vector<std::string>{ReadMessage(c.path)}) << c.name;
+        EXPECT_EQ(boxes.shown[0].icon, MessageIcon::Error);
+        EXPECT_EQ(boxes.shown[0].caption, "Quillora");
+        files.FailAt(c.failing, 1000000);  // disarm
+    }
+}
+
+// A file that claims to be larger than it is: the read ends early and must not pass as whole.
+class ShrinkingFileSystem : public testing::FaultyFileSystem {
+public:
+    bool SizeOf(Handle file, std::int64_t& size) override {
+        bool known = FaultyFileSystem::SizeOf(file, size);
+        size += extra;
+        return known;
+    }
+    std::int64_t extra = 0;
+};
+
+TEST_F(FileIoTest, FilesThatEndEarlyOrAreTooLargeAreNotRead) {
+    const std::string path = folder / "page.html";
+    testing::ScratchFolder::Write(path, "short");
+    ShrinkingFileSystem odd;
+    FileIo oddIo(odd, messages);
+    for (std::int64_t extra : {std::int64_t{10}, std::int64_t{1} << 31, std::int64_t{1} << 40}) {
+        boxes.shown.clear();
+        odd.extra = extra;
+        EXPECT_FALSE(oddIo.ReadWholeFile(TextBuffer(path)).has_value()) << extra;
+        EXPECT_EQ(boxes.Texts(), std::vector<std::string>{ReadMessage(path)});
+    }
+}
+
+TEST_F(FileIoTest, WritesCreateAndReplace) {
+    const std::string path = folder / "article0001.html";
+    ASSERT_TRUE(io.WriteWholeFile(TextBuffer(path), "first"));
+    EXPECT_EQ(testing::ScratchFolder::Read(path), "first");
+    ASSERT_TRUE(io.WriteWholeFile(TextBuffer(path), std::string_view("a\0b", 3)));
+    EXPECT_EQ(testing::ScratchFolder::Read(path), std::string("a\0b", 3));
+    ASSERT_TRUE(io.WriteWholeFile(TextBuffer(path), ""));
+    EXPECT_EQ(testing::ScratchFolder::Read(path), "");
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"article0001.html"});
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(FileIoTest, WriteKeepsPermissionsAndWritesThroughLinks) {
+    const std::string real = folder / "index.html";
+    const std::string link = folder / "link.html";
+    testing::ScratchFolder::Write(real, "old");
+    ASSERT_EQ(chmod(real.c_str(), 0640), 0);
+    std::filesystem::create_symlink("index.html", link);
+    ASSERT_TRUE(io.WriteWholeFile(TextBuffer(link), "new"));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(testing::ScratchFolder::Read(real), "new");
+    struct stat info {};
+    ASSERT_EQ(stat(real.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+}
+
+TEST_F(FileIoTest, ReplacingModeReplacesTheLinkItself) {
+    const std::string victim = folder / "victim.txt";
+    const std::string link = folder / "temp_page.html";
+    testing::ScratchFolder::Write(victim, "keep");
+    std::filesystem::create_symlink(victim, link);
+    ASSERT_TRUE(io.WriteWholeFile(TextBuffer(link), "page", FileIo::Links::Replace));
+    EXPECT_FALSE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(testing::ScratchFolder::Read(link), "page");
+    EXPECT_EQ(testing::ScratchFolder::Read(victim), "keep");
+}
+
+TEST_F(FileIoTest, EveryFailingWriteStepKeepsTheFormerContent) {
+    const std::string path = folder / "index.html";
+    const std::string former = "<html>INSERT INDEX HERE</html>";
+    for (Step step : {Step::CreateBeside, Step::Write, Step::ShortWrite, Step::Flush, Step::Close, Step::Rename}) {
+        testing::ScratchFolder::Write(path, former);
+        testing::FaultyFileSystem faulty;
+        FileIo faultyIo(faulty, messages);
+        boxes.shown.clear();
+        faulty.FailAt(step);
+        EXPECT_FALSE(faultyIo.WriteWholeFile(TextBuffer(path), std::string(100000, 'n'))) << static_cast<int>(step);
+        EXPECT_EQ(boxes.Texts(), std::vector<std::string>{WriteMessage(path)});
+        EXPECT_EQ(testing::ScratchFolder::Read(path), former);
+        EXPECT_EQ(folder.Entries(), std::vector<std::string>{"index.html"}) << "no temporary file is left";
+    }
+}
+
+TEST_F(FileIoTest, FailedWriteOfANewFileLeavesNothing) {
+    const std::string path = folder / "new.html";
+    files.FailAt(Step::Rename);
+    EXPECT_FALSE(io.WriteWholeFile(TextBuffer(path), "x"));
+    EXPECT_TRUE(folder.Entries().empty());
+}
+
+TEST_F(FileIoTest, WriteIntoAMissingFolderFails) {
+    const std::string path = folder / "no-such-folder/page.html";
+    EXPECT_FALSE(io.WriteWholeFile(TextBuffer(path), "x"));
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{WriteMessage(path)});
+}
+
+TEST_F(FileIoTest, FormattedErrorInsertsTheArgumentByteForByte) {
+    io.ShowFormattedError("Unable to read file: %s", "100%s %d.html");
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Unable to read file: 100%s %d.html"});
+}
+
+}  // namespace
+}  // namespace quillora
