@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+
+#include "engine/TextBuffer.h"
+
+namespace quillora {
+
+// The fields that the Create command works on, and the exchange with whatever shows them:
+// the main window, or the command line of the scripted publisher.
+class ArticleForm {
+public:
+    virtual ~ArticleForm() = default;
+
+    // Copies what the user entered into the fields; false (after telling the user) when a
+    // field cannot be read.
+    virtual bool ReadFields() = 0;
+    // Shows the fields to the user.
+    virtual void ShowFields() = 0;
+
+    TextBuffer templatePath;
+    TextBuffer articleTitle;
+    TextBuffer articleText;
+    std::int32_t articleNumber = 0;
+    std::int32_t updateIndex = 0;
+    TextBuffer pageBuffer;  // working page of the Create command; empty between commands
+};
+
+}  // namespace quillora

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+
+#include "engine/TextBuffer.h"
+#include "platform/Registry.h"
+
+namespace quillora {
+
+// The program's few settings, under HKEY_CURRENT_USER\Software\<registryKey>\<profileName>\<section>.
+// Every operation opens and closes its keys; nothing is kept open and no message is shown.
+class SettingsStore {
+public:
+    // The two texts are read at every operation, so they may be set after construction.
+    SettingsStore(Registry& registry, const TextBuffer& registryKey, const TextBuffer& profileName)
+        : registry_(registry), registryKey_(registryKey), profileName_(profileName) {}
+
+    std::int32_t ReadInt(const TextBuffer& section, const TextBuffer& name, std::int32_t defaultValue);
+    TextBuffer ReadText(const TextBuffer& section, const TextBuffer& name, const TextBuffer& defaultValue);
+    bool WriteInt(const TextBuffer& section, const TextBuffer& name, std::int32_t value);
+    bool WriteText(const TextBuffer& section, const TextBuffer& name, const TextBuffer& value);
+
+private:
+    bool OpenSection(const TextBuffer& section, Registry::Key& key);
+
+    Registry& registry_;
+    const TextBuffer& registryKey_;
+    const TextBuffer& profileName_;
+};
+
+}  // namespace quillora
