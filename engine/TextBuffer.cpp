@@ -1,7 +1,7 @@
 #include "engine/TextBuffer.h"
 
 #include <cstring>
-#include <string.h>  // memmem, memrchr
+#include <string.h>  // memrchr
 
 #include "engine/CodePage.h"
 
@@ -15,8 +15,22 @@ std::string_view UpToFirstZero(std::string_view bytes) {
 
 std::int32_t Clamp0(std::int32_t value) { return value < 0 ? 0 : value; }
 
+// The first occurrence of pattern (not empty) at or after from, as bytes. The patterns searched
+// for are short fixed texts, so memchr on the first byte and a compare stay linear in the text.
+std::size_t FindBytes(std::string_view text, std::string_view pattern, std::size_t from) {
+    const char first = pattern.front();
+    while (from + pattern.size() <= text.size()) {
+        const void* hit = std::memchr(text.data() + from, first, text.size() - pattern.size() + 1 - from);
+        if (hit == nullptr) return std::string_view::npos;
+        const auto at = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+        if (std::memcmp(text.data() + at + 1, pattern.data() + 1, pattern.size() - 1) == 0) return at;
+        from = at + 1;
+    }
+    return std::string_view::npos;
+}
+
 // The first position at or after start (a character boundary) where pattern begins on a
-// character boundary, or npos. Linear: the memmem scans and the boundary walk only move forward.
+// character boundary, or npos. Linear: the byte scans and the boundary walk only move forward.
 std::size_t FindOnBoundary(std::string_view text, std::string_view pattern, std::size_t start) {
     if (start > text.size()) return std::string_view::npos;
     if (pattern.empty()) return start;
@@ -24,10 +38,10 @@ std::size_t FindOnBoundary(std::string_view text, std::string_view pattern, std:
     std::size_t boundary = start;
     std::size_t from = start;
     while (from + pattern.size() <= text.size()) {
-        const void* hit = memmem(text.data() + from, text.size() - from, pattern.data(), pattern.size());
-        if (hit == nullptr) return std::string_view::npos;
-        const auto at = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
-        if (kind == CodePageKind::SingleByte) return at;
+        const std::size_t at = FindBytes(text, pattern, from);
+        if (at == std::string_view::npos) return std::string_view::npos;
+        // In UTF-8 only a continuation byte can lie inside a character.
+        if (kind == CodePageKind::SingleByte || (kind == CodePageKind::Utf8 && (pattern.front() & 0xC0) != 0x80)) return at;
         while (boundary < at) boundary += CodePage::CharLength(kind, text.data(), text.size(), boundary);
         if (boundary == at) return at;
         from = boundary;  // the match began inside a character; the next candidate is the next boundary
