@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string_view>
+
+// The pictures and texts built into the program, as the bytes of their files.
+namespace quillora::resources {
+
+// The bitmap file of a picture: 133 the banner, 160 Help, 161 Select, 162 Create and 266 Paste
+// button faces; empty for any other id.
+std::string_view Bitmap(int id);
+// The icon file with the eight images of the program's icon.
+std::string_view Icon();
+// The GIF file of the help picture, 5,225 bytes.
+std::string_view HelpPicture();
+// The help page with six %s places for the branding.
+std::string_view HelpPagePattern();
+
+}  // namespace quillora::resources
