@@ -6,9 +6,6 @@
 namespace quillora {
 namespace {
 
-const char kReadMessage[] = "Unable to read file: %s";
-const char kWriteMessage[] = "Failed to write file %s";
-
 constexpr std::int64_t kLargestFile = std::numeric_limits<std::int32_t>::max() - 4;
 
 }  // namespace

@@ -19,6 +19,10 @@ public:
     // files in the private temporary folder replace the link itself.
     enum class Links { Follow, Replace };
 
+    // The messages of a failed read and a failed write; %s is the path as the caller gave it.
+    static constexpr char kReadMessage[] = "Unable to read file: %s";
+    static constexpr char kWriteMessage[] = "Failed to write file %s";
+
     FileIo(FileSystem& files, Messages& messages) : files_(files), messages_(messages) {}
 
     // Every byte of the file, zero bytes included; null after "Unable to read file: %s".

@@ -1,0 +1,116 @@
+#include "engine/ArticleCreator.h"
+
+#include <new>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "engine/PathParts.h"
+
+namespace quillora {
+namespace {
+
+const char kSection[] = "LU";
+const char kNoTemplateMessage[] = "Please select a template file first";
+const char kNoTitleMessage[] = "No article title entered";
+const char kNoTextMessage[] = "No article text entered";
+const char kProposedName[] = "article%04d";
+const char kSaveTitle[] = "Select where to save your new web page";
+
+// Empties the text and gives its memory back: a page may be large.
+void Release(TextBuffer& text) {
+    TextBuffer released = std::move(text);
+    text.Clear();
+}
+
+}  // namespace
+
+ArticleCreator::ArticleCreator(ArticleForm& form, FileIo& fileIo, SettingsStore& settings, FileDialogs& dialogs,
+                               Messages& messages, Clock& clock, FileSystem& files)
+    : form_(form),
+      fileIo_(fileIo),
+      settings_(settings),
+      dialogs_(dialogs),
+      messages_(messages),
+      pageBuilder_(messages, clock),
+      indexUpdater_(form, fileIo, files, messages) {}
+
+void ArticleCreator::OnCreateClicked() {
+    if (!form_.ReadFields()) return;
+    if (form_.templatePath.IsEmpty()) {
+        messages_.ShowError(kNoTemplateMessage);
+        return;
+    }
+    if (form_.articleTitle.IsEmpty()) {
+        messages_.ShowError(kNoTitleMessage);
+        return;
+    }
+    if (form_.articleText.IsEmpty()) {
+        messages_.ShowError(kNoTextMessage);
+        return;
+    }
+    settings_.WriteText(kSection, "Template", form_.templatePath);
+    settings_.WriteInt(kSection, "Index", form_.updateIndex);
+
+    if (CreateArticlePage()) {
+        form_.articleTitle.Clear();
+        form_.articleText.Clear();
+        settings_.WriteInt(kSection, "Counter", form_.articleNumber);
+        form_.articleNumber = NextArticleNumber(form_.articleNumber);
+        form_.ShowFields();
+    }
+    Release(form_.pageBuffer);
+}
+
+bool ArticleCreator::CreateArticlePage() {
+    if (!LoadTemplate()) return false;
+
+    const TextBuffer extension = PathParts::ExtensionOf(form_.templatePath);
+    FileDialogRequest request;
+    request.title = kSaveTitle;
+    request.filter = SaveFilterFor(extension).Bytes();
+    request.initialFolder = settings_.ReadText(kSection, "SaveDir", TextBuffer()).Bytes();
+    request.initialFileName = (TextBuffer::Formatted(kProposedName, {form_.articleNumber}) + extension).Bytes();
+    request.defaultExtension = extension.Bytes();
+    request.overwritePrompt = true;
+    request.hideReadOnly = true;
+    std::string chosen;
+    if (!dialogs_.ShowSave(request, chosen)) return false;
+
+    const TextBuffer savedPath(chosen);
+    // Remembered before writing, so that the next dialog opens there even when writing fails.
+    settings_.WriteText(kSection, "SaveDir", PathParts::DirWithSlash(savedPath));
+    if (!fileIo_.WriteWholeFile(savedPath, form_.pageBuffer.Bytes())) return false;
+    if (form_.updateIndex != 0 && !indexUpdater_.UpdateIndexPage(savedPath)) return false;
+
+    messages_.ShowInformation(TextBuffer("File \"") + PathParts::FileNameOf(savedPath) +
+                              TextBuffer("\" has been created"));
+    return true;
+}
+
+bool ArticleCreator::LoadTemplate() {
+    std::optional<std::string> block = fileIo_.ReadWholeFile(form_.templatePath);
+    if (!block) return false;
+    try {
+        form_.pageBuffer = TextBuffer(std::string_view(*block));  // a zero byte ends the template
+        block.reset();
+        return pageBuilder_.BuildArticlePage(form_.pageBuffer, form_.articleText, form_.articleTitle);
+    } catch (const std::bad_alloc&) {
+        block.reset();
+        Release(form_.pageBuffer);
+        fileIo_.ShowFormattedError(FileIo::kReadMessage, form_.templatePath);
+        return false;
+    }
+}
+
+TextBuffer ArticleCreator::SaveFilterFor(const TextBuffer& extension) {
+    if (extension.Equals(".php")) return "PHP Files (*.php)|*.php||";
+    if (extension.Equals(".htm") || extension.Equals(".html")) return "HTML Files (*.htm, *.html)|*.htm;*.html||";
+    return TextBuffer::Formatted("%s Files (*%s)|*%s||", {extension, extension, extension});
+}
+
+std::int32_t ArticleCreator::NextArticleNumber(std::int32_t articleNumber) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(articleNumber) + 1U);
+}
+
+}  // namespace quillora
