@@ -43,6 +43,7 @@ void LowerDoubleByte(unsigned char& lead, unsigned char& trail) {
 // Lower-case form of a code point whose UTF-8 form has two bytes; the result has two bytes too.
 char32_t LowerTwoByteCodePoint(char32_t cp) {
     if (cp >= 0xC0 && cp <= 0xDE && cp != 0xD7) return cp + 0x20;
+    if (cp == 0x130) return cp;  // capital I with dot: its lower-case form is the one-byte i
     if ((cp >= 0x100 && cp <= 0x137) || (cp >= 0x14A && cp <= 0x177)) return (cp % 2 == 0) ? cp + 1 : cp;
     if ((cp >= 0x139 && cp <= 0x148) || (cp >= 0x179 && cp <= 0x17E)) return (cp % 2 == 1) ? cp + 1 : cp;
     if (cp == 0x178) return 0xFF;
@@ -95,6 +96,12 @@ std::size_t CodePage::CharLength(CodePageKind kind, const char* bytes, std::size
         if (at + length > size) return 1;
         for (std::size_t k = 1; k < length; ++k) {
             if (!IsContinuation(Byte(bytes, at + k))) return 1;
+        }
+        // Overlong forms, surrogates and code points above U+10FFFF are malformed as well.
+        const unsigned char second = Byte(bytes, at + 1);
+        if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F) || (lead == 0xF0 && second < 0x90) ||
+            (lead == 0xF4 && second > 0x8F)) {
+            return 1;
         }
         return length;
     }

@@ -29,13 +29,14 @@ std::size_t FindBytes(std::string_view text, std::string_view pattern, std::size
     return std::string_view::npos;
 }
 
-// The first position at or after start (a character boundary) where pattern begins on a
-// character boundary, or npos. Linear: the byte scans and the boundary walk only move forward.
-std::size_t FindOnBoundary(std::string_view text, std::string_view pattern, std::size_t start) {
+// The first position at or after start where pattern begins on a character boundary, or npos.
+// boundary is a character boundary at or before start (start itself unless told otherwise), so
+// that a start inside a character is walked from the right place. Linear: the byte scans and
+// the boundary walk only move forward.
+std::size_t FindOnBoundary(std::string_view text, std::string_view pattern, std::size_t start, std::size_t boundary) {
     if (start > text.size()) return std::string_view::npos;
     if (pattern.empty()) return start;
     const CodePageKind kind = CodePage::Active();
-    std::size_t boundary = start;
     std::size_t from = start;
     while (from + pattern.size() <= text.size()) {
         const std::size_t at = FindBytes(text, pattern, from);
@@ -109,7 +110,8 @@ TextBuffer& TextBuffer::Append(std::string_view bytes) {
 
 std::int32_t TextBuffer::FindFrom(const TextBuffer& pattern, std::int32_t start) const {
     if (start > Length()) return -1;
-    std::size_t at = FindOnBoundary(bytes_, pattern.bytes_, static_cast<std::size_t>(Clamp0(start)));
+    const auto from = static_cast<std::size_t>(Clamp0(start));
+    std::size_t at = FindOnBoundary(bytes_, pattern.bytes_, from, from);
     return at == std::string_view::npos ? -1 : static_cast<std::int32_t>(at);
 }
 
@@ -130,7 +132,7 @@ std::int32_t TextBuffer::FindLast(char byte) const {
 
 std::int32_t TextBuffer::ReplaceAll(const TextBuffer& oldText, const TextBuffer& newText) {
     if (oldText.IsEmpty()) return 0;
-    std::size_t at = FindOnBoundary(bytes_, oldText.bytes_, 0);
+    std::size_t at = FindOnBoundary(bytes_, oldText.bytes_, 0, 0);
     if (at == std::string_view::npos) return 0;
 
     std::string result;
@@ -141,7 +143,8 @@ std::int32_t TextBuffer::ReplaceAll(const TextBuffer& oldText, const TextBuffer&
         result += newText.bytes_;
         copiedUpTo = at + oldText.bytes_.size();
         ++count;
-        at = FindOnBoundary(bytes_, oldText.bytes_, copiedUpTo);
+        // The scan resumes after the occurrence, which may end inside a character.
+        at = FindOnBoundary(bytes_, oldText.bytes_, copiedUpTo, at);
     }
     result.append(bytes_, copiedUpTo, std::string::npos);
     bytes_ = std::move(result);

@@ -205,5 +205,62 @@ TEST(TextBufferTest, LongRunsOfLeadBytesUnderEveryCodePage) {
     }
 }
 
+// Overlong forms, surrogates and code points above U+10FFFF are malformed: each of their bytes
+// is a character of its own, so a search finds a byte inside them, as in any malformed run.
+TEST(TextBufferTest, Utf8MalformedSequencesCountByteByByte) {
+    ScopedCodePage page(CodePageKind::Utf8);
+    struct Case {
+        const char* name;
+        const char* text;
+        const char* pattern;
+        std::int32_t expected;
+    };
+    const Case cases[] = {
+        {"overlong three bytes", "\xE0\x80\x80", "\x80", 1},
+        {"overlong four bytes", "\xF0\x80\x80\x80", "\x80\x80", 1},
+        {"surrogate", "\xED\xA0\x80", "\xA0", 1},
+        {"above U+10FFFF", "\xF4\x90\x80\x80", "\x90", 1},
+        {"well-formed U+0800", "\xE0\xA0\x80", "\xA0", -1},
+        {"well-formed U+D7FF", "\xED\x9F\xBF", "\xBF", -1},
+        {"well-formed U+10000", "\xF0\x90\x80\x80", "\x80", -1},
+        {"well-formed U+10FFFF", "\xF4\x8F\xBF\xBF", "\xBF", -1},
+    };
+    for (const Case& c : cases) EXPECT_EQ(TextBuffer(c.text).Find(c.pattern), c.expected) << c.name;
+}
+
+TEST(TextBufferTest, ToLowerLeavesCapitalIWithDotAlone) {
+    ScopedCodePage page(CodePageKind::Utf8);
+    TextBuffer text("\xC4\xB0 \xC4\xAE \xC4\xB2");  // I with dot, I with ogonek, ligature IJ
+    text.ToLower();
+    // Its lower-case form is the one-byte i, so it cannot be lowered in place; it is not the
+    // dotless i (U+0131) that follows it in the table.
+    EXPECT_EQ(S(text), "\xC4\xB0 \xC4\xAF \xC4\xB3");
+}
+
+// An occurrence may end inside a character (a pattern ending in a lead byte); the scan goes on
+// with the character boundaries of the whole text, never taking a trail byte for a start.
+TEST(TextBufferTest, ReplaceAllResumesOnTheTextsOwnCharacterBoundaries) {
+    struct Case {
+        const char* name;
+        CodePageKind kind;
+        const char* text;
+        const char* oldText;
+        std::int32_t count;
+        const char* result;
+    };
+    const Case cases[] = {
+        {"lead byte before a lead byte", CodePageKind::DoubleByte, "\x82\xE0\x82", "\x82", 2, "x\xE0x"},
+        {"lead byte before its trail", CodePageKind::DoubleByte, "\x82\x82\x82\x60", "\x82", 2, "x\x82x\x60"},
+        {"UTF-8 continuation inside a character", CodePageKind::Utf8, "\xA9\xC3\xA9\xC3\xA9", "\xA9\xC3", 1,
+         "x\xA9\xC3\xA9"},
+    };
+    for (const Case& c : cases) {
+        ScopedCodePage page(c.kind);
+        TextBuffer text(c.text);
+        EXPECT_EQ(text.ReplaceAll(c.oldText, "x"), c.count) << c.name;
+        EXPECT_EQ(S(text), c.result) << c.name;
+    }
+}
+
 }  // namespace
 }  // namespace quillora
