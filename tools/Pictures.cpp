@@ -50,7 +50,7 @@ void DrawQuill(Canvas& canvas) {
         if (u < 0.22 || u > 1.0) return 0.0;
         const double t = (u - 0.22) / 0.78;
         const double bulge = 4.0 * t * (1.0 - t) * (1.0 - 0.35 * t);
-        return (left ? 22.0 : 14.0) * bulge;
+        return (left ? 27.0 : 18.0) * bulge;
     };
     auto inVane = [=](double px, double py) {
         const double u = along(px, py);
@@ -68,12 +68,6 @@ void DrawQuill(Canvas& canvas) {
         return colour;
     };
     canvas.FillShape(290, 8, 110, 185, inVane, vaneColour);
-    // A notch in the vane, as real feathers have.
-    canvas.FillShape(290, 8, 110, 185, [=](double px, double py) {
-        const double u = along(px, py);
-        const double v = across(px, py);
-        return u > 0.55 && u < 0.57 && v < 0 && -v > 6.0 && -v <= halfWidth(u, true) + 0.5;
-    }, [](double, double) { return Colour{0x16, 0x3A, 0x78, 200}; });
     // Shaft and nib.
     auto inShaft = [=](double px, double py) {
         const double u = along(px, py);
@@ -207,6 +201,17 @@ Canvas DrawGoldBall(int size) {
         const double specular = Clamp01((nx * hx + ny * hy + nz * hz) / halfLength);
         colour = Mix(colour, kWhite, 0.95 * PowerOfTwoPower(specular, 6));
         return colour;
+    });
+    // A soft window of reflected light over the upper half: the gloss.
+    const double glossX = centre - 0.08 * radius, glossY = centre - 0.42 * radius;
+    const double glossWidth = 0.66 * radius, glossHeight = 0.44 * radius;
+    ball.FillShape(0, 0, size, size, [=](double px, double py) {
+        const double ex = (px - glossX) / glossWidth;
+        const double ey = (py - glossY) / glossHeight;
+        return ex * ex + ey * ey <= 1.0;
+    }, [=](double, double py) {
+        const double t = Clamp01((py - (glossY - glossHeight)) / (2.0 * glossHeight));
+        return Colour{255, 255, 240, static_cast<std::uint8_t>(150.0 * (1.0 - t) * (1.0 - t))};
     });
     return ball;
 }

@@ -1,0 +1,69 @@
+// The program's resources are the committed files, and the generator makes those files again.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "ResourceBytes.h"
+#include "fakes/ScratchFolder.h"
+#include "resources/Resources.h"
+
+namespace quillora {
+namespace {
+
+struct Embedded {
+    const char* file;
+    std::string_view bytes;
+};
+
+std::vector<Embedded> EmbeddedFiles() {
+    return {
+        {"banner.bmp", resources::Bitmap(133)},         {"help_face.bmp", resources::Bitmap(160)},
+        {"select_face.bmp", resources::Bitmap(161)},    {"create_face.bmp", resources::Bitmap(162)},
+        {"paste_face.bmp", resources::Bitmap(266)},     {"quillora.ico", resources::Icon()},
+        {"help_picture.gif", resources::HelpPicture()}, {"help_page.html", resources::HelpPagePattern()},
+    };
+}
+
+TEST(EmbeddedResourcesTest, AreTheCommittedFilesByteForByte) {
+    for (const auto& [file, bytes] : EmbeddedFiles()) {
+        const std::string committed = testing::CommittedResource(file);
+        ASSERT_FALSE(committed.empty()) << file;
+        EXPECT_EQ(bytes.size(), committed.size()) << file;
+        EXPECT_TRUE(bytes == committed) << file;
+    }
+}
+
+std::string Quoted(const std::string& text) { return "'" + text + "'"; }
+
+TEST(ResourceGeneratorTest, WritesExactlyTheCommittedPictures) {
+    testing::ScratchFolder scratch;
+    const std::string output = scratch / "out";
+    const std::string log = scratch / "generator.log";
+    const std::string command = Quoted(QUILLORA_RESOURCE_GENERATOR) + " " + Quoted(output) + " > " + Quoted(log) + " 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0) << testing::ScratchFolder::Read(log);
+
+    const std::vector<std::string> pictures = {"banner.bmp",     "create_face.bmp", "help_face.bmp",  "help_picture.gif",
+                                               "paste_face.bmp", "quillora.ico",    "select_face.bmp"};
+    std::vector<std::string> written;
+    for (const auto& entry : std::filesystem::directory_iterator(output)) written.push_back(entry.path().filename().string());
+    std::sort(written.begin(), written.end());
+    EXPECT_EQ(written, pictures);
+    for (const auto& name : pictures) {
+        const std::string made = testing::ScratchFolder::Read(output + "/" + name);
+        EXPECT_TRUE(made == testing::CommittedResource(name)) << name << " differs from the committed file";
+    }
+}
+
+TEST(ResourceGeneratorTest, RefusesAMissingOutputFolderArgument) {
+    testing::ScratchFolder scratch;
+    const std::string log = scratch / "generator.log";
+    const int status = std::system((Quoted(QUILLORA_RESOURCE_GENERATOR) + " > " + Quoted(log) + " 2>&1").c_str());
+    EXPECT_NE(status, 0);
+    EXPECT_NE(testing::ScratchFolder::Read(log).find("usage"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace quillora
