@@ -4,11 +4,11 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <map>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "LyingTempFolder.h"
 #include "fakes/ScratchFolder.h"
 
 namespace quillora {
@@ -65,34 +65,11 @@ TEST_F(TempFolderTest, UsesTheRuntimeFolderAsItIs) {
     EXPECT_EQ(PosixTempFolder(environment, ::geteuid()).Folder(), scratch / "run/");
 }
 
-// What the real file system cannot show without root tricks is shown by lying about one path.
-class LyingTempFolder : public PosixTempFolder {
-public:
-    using PosixTempFolder::PosixTempFolder;
-    enum class Lie { None, NotOwned, Link, NotAFolder, OthersMayWrite, NoStatus };
-
-    std::map<std::string, Lie> lies;
-
-protected:
-    bool StatusOf(const std::string& path, EntryStatus& status) override {
-        if (!PosixTempFolder::StatusOf(path, status)) return false;
-        switch (lies.count(path) ? lies[path] : Lie::None) {
-        case Lie::None: break;
-        case Lie::NotOwned: status.owner += 1; break;
-        case Lie::Link: status.isLink = true; break;
-        case Lie::NotAFolder: status.isFolder = false; break;
-        case Lie::OthersMayWrite: status.mode |= 0002; break;
-        case Lie::NoStatus: return false;
-        }
-        return true;
-    }
-};
-
 TEST_F(TempFolderTest, RefusedFoldersFallBackToTheCacheFolderThenToNothing) {
     std::filesystem::create_directory(scratch / "cache");
-    using Lie = LyingTempFolder::Lie;
+    using Lie = testing::LyingTempFolder::Lie;
     for (Lie lie : {Lie::NotOwned, Lie::Link, Lie::NotAFolder, Lie::OthersMayWrite, Lie::NoStatus}) {
-        LyingTempFolder folder(InScratch(), ::geteuid());
+        testing::LyingTempFolder folder(InScratch(), ::geteuid());
         folder.lies[PrivateEntry()] = lie;
         EXPECT_EQ(folder.Folder(), CacheEntry() + "/") << static_cast<int>(lie);
 
