@@ -35,24 +35,25 @@ ArticleCreator::ArticleCreator(ArticleForm& form, FileIo& fileIo, SettingsStore&
       pageBuilder_(messages, clock),
       indexUpdater_(form, fileIo, files, messages) {}
 
-void ArticleCreator::OnCreateClicked() {
-    if (!form_.ReadFields()) return;
+bool ArticleCreator::OnCreateClicked() {
+    if (!form_.ReadFields()) return false;
     if (form_.templatePath.IsEmpty()) {
         messages_.ShowError(kNoTemplateMessage);
-        return;
+        return false;
     }
     if (form_.articleTitle.IsEmpty()) {
         messages_.ShowError(kNoTitleMessage);
-        return;
+        return false;
     }
     if (form_.articleText.IsEmpty()) {
         messages_.ShowError(kNoTextMessage);
-        return;
+        return false;
     }
     settings_.WriteText(kSection, "Template", form_.templatePath);
     settings_.WriteInt(kSection, "Index", form_.updateIndex);
 
-    if (CreateArticlePage()) {
+    const bool created = CreateArticlePage();
+    if (created) {
         form_.articleTitle.Clear();
         form_.articleText.Clear();
         settings_.WriteInt(kSection, "Counter", form_.articleNumber);
@@ -60,6 +61,7 @@ void ArticleCreator::OnCreateClicked() {
         form_.ShowFields();
     }
     Release(form_.pageBuffer);
+    return created;
 }
 
 bool ArticleCreator::CreateArticlePage() {

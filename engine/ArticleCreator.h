@@ -30,8 +30,8 @@ public:
 
     // The Create button. Checks the form, stores Template and Index, runs the workflow and,
     // after a success, stores Counter, advances the number and empties title and text.
-    // pageBuffer is empty afterwards.
-    void OnCreateClicked();
+    // pageBuffer is empty afterwards. True when a page was created.
+    bool OnCreateClicked();
 
     // Reads the template, builds the page, asks where to save it, writes it and, when the
     // form asks for it, updates the index page. False after the reason was shown, or silently

@@ -1,0 +1,162 @@
+#include "cli/CreateCommand.h"
+
+#include <istream>
+#include <iterator>
+#include <ostream>
+
+#include "cli/CreateOptions.h"
+#include "engine/ArticleCreator.h"
+#include "engine/IntegerField.h"
+#include "engine/Messages.h"
+#include "engine/PathParts.h"
+#include "storage/FileIo.h"
+#include "storage/SettingsStore.h"
+#include "ui/ArticleApp.h"
+
+namespace quillora {
+namespace {
+
+// Message boxes become lines on standard error; nothing is ever asked.
+class ErrorStreamMessageBoxes : public MessageBoxes {
+public:
+    explicit ErrorStreamMessageBoxes(std::ostream& errors) : errors_(errors) {}
+    MessageAnswer Show(const MessageRequest& request) override {
+        errors_ << request.text << '\n';
+        return request.buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::No;
+    }
+
+private:
+    std::ostream& errors_;
+};
+
+std::string Absolute(const std::string& path, const std::string& workingFolder) {
+    if (path.empty() || path.front() == '/') return path;
+    return workingFolder + "/" + path;
+}
+
+// The save dialog answers with --output, or with the proposed name in the folder last saved to.
+class ScriptedSaveDialog : public FileDialogs {
+public:
+    ScriptedSaveDialog(const CreateOptions& options, FileSystem& files, const std::string& workingFolder)
+        : options_(options), files_(files), workingFolder_(workingFolder) {}
+
+    bool ShowOpen(const FileDialogRequest&, std::string&) override { return false; }
+
+    bool ShowSave(const FileDialogRequest& request, std::string& chosen) override {
+        std::string path;
+        if (options_.output) {
+            path = Absolute(*options_.output, workingFolder_);
+        } else {
+            std::string folder = request.initialFolder.empty() ? workingFolder_ : request.initialFolder;
+            if (folder.empty() || folder.back() != '/') folder += '/';
+            path = folder + request.initialFileName;
+        }
+        if (!options_.overwrite && files_.Exists(path)) {
+            refused = path;
+            return false;
+        }
+        chosen = path;
+        return true;
+    }
+
+    std::string refused;  // the existing file that was not replaced
+
+private:
+    const CreateOptions& options_;
+    FileSystem& files_;
+    std::string workingFolder_;
+};
+
+// Every line feed that no carriage return precedes becomes CR LF, as the text field gives its lines.
+std::string WithWindowsLineBreaks(const std::string& text) {
+    std::string converted;
+    converted.reserve(text.size() + text.size() / 16);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) converted += '\r';
+        converted += text[i];
+    }
+    return converted;
+}
+
+// The window's fields, filled from the arguments and, where they are silent, from the settings.
+class CommandLineForm : public ArticleForm {
+public:
+    CommandLineForm(const CreateOptions& options, CreatePlatform& platform, FileIo& fileIo, SettingsStore& settings,
+                    Messages& messages)
+        : options_(options), platform_(platform), fileIo_(fileIo), settings_(settings), messages_(messages) {}
+
+    bool ReadFields() override {
+        std::string text;
+        if (options_.textFile == "-") {
+            text.assign(std::istreambuf_iterator<char>(platform_.input), std::istreambuf_iterator<char>());
+        } else {
+            auto read = fileIo_.ReadWholeFile(TextBuffer(Absolute(options_.textFile, platform_.workingFolder)));
+            if (!read) return false;
+            text = std::move(*read);
+        }
+        articleText = TextBuffer(WithWindowsLineBreaks(text));
+        articleTitle = TextBuffer(options_.title);
+        templatePath = options_.templatePath ? TextBuffer(Absolute(*options_.templatePath, platform_.workingFolder))
+                                             : settings_.ReadText(kSettingsSection, "Template", TextBuffer());
+        if (options_.updateIndex) {
+            updateIndex = *options_.updateIndex ? 1 : 0;
+        } else {
+            // As the check box shows the stored value: anything outside 0 to 2 is cleared.
+            std::int32_t stored = settings_.ReadInt(kSettingsSection, "Index", 1);
+            updateIndex = (stored >= 0 && stored <= 2) ? stored : 0;
+        }
+        if (!options_.number) {
+            articleNumber = ArticleCreator::NextArticleNumber(settings_.ReadInt(kSettingsSection, "Counter", 0));
+        } else if (!ReadIntegerField(TextBuffer(*options_.number), articleNumber)) {
+            messages_.Show("Please enter an integer.", MessageIcon::None, MessageButtons::Ok);
+            return false;
+        }
+        return true;
+    }
+
+    void ShowFields() override {}
+
+private:
+    const CreateOptions& options_;
+    CreatePlatform& platform_;
+    FileIo& fileIo_;
+    SettingsStore& settings_;
+    Messages& messages_;
+};
+
+}  // namespace
+
+int RunCreateCommand(const std::vector<std::string>& arguments, CreatePlatform& platform) {
+    CreateOptions options;
+    std::string problem;
+    if (!ParseCreateOptions(arguments, options, problem)) {
+        platform.errors << "quillora-create: " << problem << "\nTry 'quillora-create --help'.\n";
+        return 2;
+    }
+    if (options.help) {
+        platform.output << CreateUsage();
+        return 0;
+    }
+    if (options.version) {
+        platform.output << "quillora-create " << QUILLORA_VERSION << '\n';
+        return 0;
+    }
+
+    const TextBuffer applicationName(kProductName);
+    const TextBuffer registryKey(kCompanyKey);
+    ErrorStreamMessageBoxes boxes(platform.errors);
+    Messages messages(boxes, applicationName);
+    FileIo fileIo(platform.files, messages);
+    SettingsStore settings(platform.registry, registryKey, applicationName);
+    ScriptedSaveDialog dialog(options, platform.files, platform.workingFolder);
+    CommandLineForm form(options, platform, fileIo, settings, messages);
+    ArticleCreator creator(form, fileIo, settings, dialog, messages, platform.clock, platform.files);
+
+    if (creator.OnCreateClicked()) return 0;
+    if (!dialog.refused.empty()) {
+        platform.errors << "File \"" << dialog.refused << "\" already exists; use --overwrite to replace it\n";
+    }
+    return 1;
+}
+
+}  // namespace quillora
