@@ -37,12 +37,12 @@ std::string HelpPictureGif() {
     for (int lines = 5; lines >= 0; --lines) {
         for (int title = 0; title < HelpPictureTitleCount(); ++title) {
             const IndexedImage image = Quantize(DrawHelpPicture(HelpPictureStyle{lines, title}));
-            // A restart only lengthens the code of this picture, so a drawing that is too large
-            // without one is passed over.
+            // A restart lengthens the code of a picture like this one, so a drawing that is too
+            // large without one is passed over.
             const LzwCode plain = LzwEncode(image.indices, kGifCodeSize);
             if (GifFileSize(plain.bytes.size()) > kHelpPictureBytes) continue;
-            // A restart after the last code changes nothing; start there and move back.
-            for (int restart = plain.stringCodes; restart >= 0; --restart) {
+            // The earliest place that gives the exact size.
+            for (int restart = 1; restart < plain.stringCodes; ++restart) {
                 const std::vector<std::uint8_t> data = LzwEncode(image.indices, kGifCodeSize, restart).bytes;
                 if (GifFileSize(data.size()) != kHelpPictureBytes) continue;
                 if (LzwDecode(data, kGifCodeSize) != image.indices)

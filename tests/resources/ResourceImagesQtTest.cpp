@@ -10,6 +10,7 @@
 #include <set>
 #include <string>
 
+#include "ImageFiles.h"
 #include "ResourceBytes.h"
 #include "resources/Resources.h"
 
@@ -127,6 +128,38 @@ TEST(HelpPictureImageTest, IsOneImageOfTheWorkingAreaWithTheFourButtonFaces) {
             }
         }
         EXPECT_EQ(found, 1) << "face " << id;
+    }
+}
+
+// The generator's GIF writer, on a picture that its own drawings never make: half noise that
+// overflows the LZW table many times and forces the longest codes, half long runs.
+TEST(GifWriterTest, QtReadsBackEveryPixelWhateverTheRestarts) {
+    tools::IndexedImage image;
+    image.width = 301;
+    image.height = 200;
+    for (int i = 0; i < 256; ++i)
+        image.palette.push_back(tools::Colour{static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(255 - i),
+                                              static_cast<std::uint8_t>(i / 2), 255});
+    std::uint32_t state = 12345;
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x) {
+            state = state * 1664525u + 1013904223u;
+            image.indices.push_back(static_cast<std::uint8_t>(y < 100 ? state >> 24 : (x / 7 + y / 5) % 3 * 40));
+        }
+    }
+    for (int restart : {-1, 1, 255, 256, 3837, 3838, 20000}) {
+        SCOPED_TRACE("restart after " + std::to_string(restart));
+        const QImage picture = Read(tools::EncodeGif(image, restart), "GIF");
+        ASSERT_EQ(picture.size(), QSize(image.width, image.height));
+        int wrong = 0;
+        for (int y = 0; y < image.height; ++y) {
+            for (int x = 0; x < image.width; ++x) {
+                const tools::Colour expected = image.palette[image.indices[static_cast<std::size_t>(y * image.width + x)]];
+                const QRgb pixel = picture.pixel(x, y);
+                wrong += qRed(pixel) != expected.r || qGreen(pixel) != expected.g || qBlue(pixel) != expected.b;
+            }
+        }
+        EXPECT_EQ(wrong, 0);
     }
 }
 
