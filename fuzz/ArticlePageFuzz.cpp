@@ -1,0 +1,174 @@
+// Builds an article page from arbitrary template, text and title bytes and checks the result
+// against the rules: the page step by step as the rules describe it, the length that the
+// counts predict, every address wrapped exactly once, the template's own bytes kept in order,
+// and a refusal, with its one message and an unchanged page, exactly when the article marker
+// is missing.
+//
+// Input: one byte of options (code page; whether the clock can give a local date), then the
+// template, the text and the title, separated by zero bytes.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ReferenceText.h"
+#include "engine/ArticlePageBuilder.h"
+#include "engine/CodePage.h"
+#include "engine/Messages.h"
+#include "engine/TextBuffer.h"
+#include "fakes/FakeMessageBoxes.h"
+#include "fakes/FixedClock.h"
+
+namespace quillora::fuzz {
+namespace {
+
+const std::string kArticleMarker = "INSERT ARTICLE HERE";
+const std::string kTitleMarker = "INSERT TITLE HERE";
+const std::string kDateMarker = "INSERT DATE HERE";
+const std::string kMissingMarkerMessage =
+    "Template file does not contain the text:\n\nINSERT ARTICLE HERE\n\nThis must be exactly as shown above (in "
+    "capitol letters)";
+
+std::string Link(const std::string& address) {
+    return "<a href=\"" + address + "\" target=\"_blank\">" + address + "</a>";
+}
+
+bool IsTerminator(char byte) { return static_cast<signed char>(byte) <= 32 || byte == '<' || byte == ','; }
+
+struct Conversion {
+    std::string withBreaks;  // the text after the line-break step
+    std::int32_t breaks = 0;
+    std::vector<std::string> addresses;
+    std::string converted;  // after the link step
+};
+
+// The text conversion exactly as the rules walk it: build the head, join the rest, search on
+// from the end of the head.
+Conversion Convert(const ReferenceText& model, const std::string& text) {
+    Conversion c;
+    c.withBreaks = text;
+    c.breaks = model.ReplaceAll(c.withBreaks, "\r\n", "<br>\r\n");
+    std::string t = c.withBreaks;
+    for (std::int32_t m = model.FindFrom(t, "http://", 0); m != -1;) {
+        const auto end = static_cast<std::int64_t>(t.size());
+        std::int64_t i = m;
+        while (i < end && !IsTerminator(t[static_cast<std::size_t>(i)])) ++i;
+        std::string address = ReferenceText::Mid(t, m, i - m);
+        std::string head = ReferenceText::Left(t, m) + Link(address);
+        t = head + ReferenceText::Right(t, end - i);
+        c.addresses.push_back(address);
+        m = model.FindFrom(t, "http://", static_cast<std::int64_t>(head.size()));
+    }
+    c.converted = t;
+    return c;
+}
+
+std::vector<std::string> Split(std::string_view rest, std::size_t parts) {
+    std::vector<std::string> out;
+    while (out.size() + 1 < parts) {
+        auto zero = rest.find('\0');
+        if (zero == std::string_view::npos) break;
+        out.emplace_back(rest.substr(0, zero));
+        rest.remove_prefix(zero + 1);
+    }
+    out.emplace_back(rest.substr(0, rest.find('\0')));
+    out.resize(parts);
+    return out;
+}
+
+void Expect(bool condition, const char* what, const std::string& detail) {
+    if (!condition) Fail(what, detail);
+}
+
+void Run(CodePageKind kind, bool clockFails, const std::string& page, const std::string& text, const std::string& title) {
+    const ReferenceText model(kind);
+    const std::string inputs = std::string(NameOf(kind)) + "\ntemplate " + Show(page) + "\ntext " + Show(text) +
+                               "\ntitle " + Show(title);
+
+    TextBuffer caption("Quillora");
+    testing::FakeMessageBoxes boxes;
+    Messages messages(boxes, caption);
+    testing::FixedClock clock(2005, 4, 1, 5);
+    clock.convertible = !clockFails;
+    ArticlePageBuilder builder(messages, clock);
+    const std::string date = clockFails ? "" : "Friday, April 01, 2005";
+
+    TextBuffer pageBuffer(page);
+    const bool built = builder.BuildArticlePage(pageBuffer, TextBuffer(text), TextBuffer(title));
+    const std::string actual(pageBuffer.Bytes());
+
+    // Refused exactly when the template lacks the article marker, with one message and the page as it was.
+    const bool hasMarker = model.FindFrom(page, kArticleMarker, 0) != -1;
+    Expect(built == hasMarker, "result", inputs);
+    if (!built) {
+        Expect(actual == page, "the page changed although nothing was built", inputs);
+        Expect(boxes.shown.size() == 1, "one message when the marker is missing", inputs);
+        Expect(boxes.shown[0].text == kMissingMarkerMessage && boxes.shown[0].icon == MessageIcon::Error &&
+                   boxes.shown[0].caption == "Quillora",
+               "the missing-marker message", inputs);
+        return;
+    }
+    Expect(boxes.shown.empty(), "a message although the page was built", inputs);
+    Expect(clock.reads == 1, "the clock is read once", inputs);
+
+    // The page, step by step.
+    const Conversion conversion = Convert(model, text);
+    std::string expected = page;
+    const std::int32_t articles = model.ReplaceAll(expected, kArticleMarker, conversion.converted);
+    const std::string withArticles = expected;
+    const std::int32_t titles = model.ReplaceAll(expected, kTitleMarker, title);
+    const std::int32_t dates = model.ReplaceAll(expected, kDateMarker, date);
+    Expect(actual == expected, "page", inputs + "\nexpected " + Show(expected) + "\nactual   " + Show(actual));
+
+    // The length that the counts predict.
+    std::int64_t textLength = static_cast<std::int64_t>(text.size()) + 4 * static_cast<std::int64_t>(conversion.breaks);
+    for (const std::string& address : conversion.addresses) textLength += static_cast<std::int64_t>(address.size()) + 31;
+    const std::int64_t length = static_cast<std::int64_t>(page.size()) + articles * (textLength - 19) +
+                                titles * (static_cast<std::int64_t>(title.size()) - 17) +
+                                dates * (static_cast<std::int64_t>(date.size()) - 16);
+    Expect(static_cast<std::int64_t>(actual.size()) == length, "length", inputs);
+
+    // Every address wrapped exactly once: unwrapping the links, left to right, gives back the text
+    // with its line breaks converted, and nothing else.
+    const std::string convertedText(ArticlePageBuilder::ConvertArticleText(TextBuffer(text)).Bytes());
+    std::string unwrapped;
+    std::size_t cursor = 0;
+    for (const std::string& address : conversion.addresses) {
+        const std::string link = Link(address);
+        std::size_t at = convertedText.find(link, cursor);
+        Expect(at != std::string::npos, "an address was not wrapped", inputs + "\naddress " + Show(address));
+        unwrapped += convertedText.substr(cursor, at - cursor) + address;
+        cursor = at + link.size();
+    }
+    unwrapped += convertedText.substr(cursor);
+    Expect(unwrapped == conversion.withBreaks, "the links are exactly the wrapped addresses", inputs);
+
+    // Without title or date markers in the merged page, the page is the template's own pieces,
+    // unchanged and in order, with the converted text wherever the article marker stood.
+    if (titles == 0 && dates == 0) {
+        std::string joined;
+        std::size_t from = 0;
+        for (std::int32_t at = model.FindFrom(page, kArticleMarker, 0); at != -1;
+             at = model.FindFrom(page, kArticleMarker, static_cast<std::int64_t>(at) + 19)) {
+            joined += page.substr(from, static_cast<std::size_t>(at) - from) + convertedText;
+            from = static_cast<std::size_t>(at) + kArticleMarker.size();
+        }
+        joined += page.substr(from);
+        Expect(actual == joined && withArticles == joined, "the template's own bytes", inputs);
+    }
+}
+
+}  // namespace
+}  // namespace quillora::fuzz
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) return 0;
+    using namespace quillora;
+    const CodePageKind kind = fuzz::KindFromByte(data[0]);
+    const bool clockFails = (data[0] & 0x80) != 0;
+    ScopedCodePage codePage(kind);
+    auto parts = fuzz::Split(std::string_view(reinterpret_cast<const char*>(data) + 1, size - 1), 3);
+    fuzz::Run(kind, clockFails, parts[0], parts[1], parts[2]);
+    return 0;
+}
