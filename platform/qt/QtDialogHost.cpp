@@ -1,0 +1,376 @@
+#include "platform/qt/QtDialogHost.h"
+
+#include <algorithm>
+#include <functional>
+#include <utility>
+
+#include <QApplication>
+#include <QBuffer>
+#include <QByteArray>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QIcon>
+#include <QImage>
+#include <QImageReader>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPalette>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+
+#include "resources/Resources.h"
+
+namespace quillora {
+namespace {
+
+QString FromLocal(std::string_view bytes) {
+    return QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+std::string ToLocal(const QString& text) {
+    QByteArray bytes = text.toLocal8Bit();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+QByteArray Bytes(std::string_view bytes) {
+    return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+// The multi-line field keeps its lines apart with "\n"; the window logic uses "\r\n".
+QString ToFieldLines(QString text) { return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
+QString FromFieldLines(QString text) { return text.replace(QStringLiteral("\n"), QStringLiteral("\r\n")); }
+
+// An edit field that takes only digits from the keyboard; pasted text is not filtered.
+class DigitsOnlyLineEdit : public QLineEdit {
+public:
+    using QLineEdit::QLineEdit;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        const QString typed = event->text();
+        bool printable = !typed.isEmpty() && typed.at(0).isPrint() &&
+                         !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+        if (printable && !std::all_of(typed.begin(), typed.end(), [](QChar c) { return c >= u'0' && c <= u'9'; })) {
+            QApplication::beep();
+            event->accept();
+            return;
+        }
+        QLineEdit::keyPressEvent(event);
+    }
+};
+
+// A check box that the program may set to the indeterminate state; a click then checks it.
+class AutoCheckBox : public QCheckBox {
+public:
+    using QCheckBox::QCheckBox;
+
+protected:
+    void nextCheckState() override {
+        bool wasChecked = checkState() == Qt::Checked;
+        setTristate(false);
+        setCheckState(wasChecked ? Qt::Unchecked : Qt::Checked);
+    }
+};
+
+// A picture that reports a click.
+class ClickablePicture : public QLabel {
+public:
+    ClickablePicture(QWidget* parent, std::function<void()> onClick) : QLabel(parent), onClick_(std::move(onClick)) {}
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override {
+        if (event->button() == Qt::LeftButton) pressed_ = true;
+        event->accept();
+    }
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        bool click = pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+        pressed_ = false;
+        event->accept();
+        if (click) onClick_();
+    }
+
+private:
+    std::function<void()> onClick_;
+    bool pressed_ = false;
+};
+
+QPixmap PictureOf(std::string_view bitmapFile) {
+    QPixmap picture;
+    if (!bitmapFile.empty()) picture.loadFromData(Bytes(bitmapFile), "BMP");
+    return picture;
+}
+
+}  // namespace
+
+// The dialog window itself: it turns the keyboard and the close box into commands.
+class HostDialog : public QDialog {
+public:
+    std::function<void(int)> command;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        switch (event->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (event->modifiers() & ~Qt::KeypadModifier) break;
+            if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
+                button->click();
+            } else {
+                command(kIdOk);
+            }
+            event->accept();
+            return;
+        case Qt::Key_Escape:
+            if (event->modifiers() != Qt::NoModifier) break;
+            command(kIdCancel);
+            event->accept();
+            return;
+        case Qt::Key_F1:
+            event->accept();
+            return;
+        default: break;
+        }
+        QDialog::keyPressEvent(event);
+    }
+    // Esc through QDialog, and the close box and Alt+F4 through closeEvent, arrive here. The
+    // dialog closes only when the Cancel command ends it.
+    void reject() override { command(kIdCancel); }
+};
+
+// The average character width as the dialog manager measures it: the mean advance of the 52
+// Latin letters, rounded. With it the template's texts fit their controls in any font.
+DialogUnits::DialogUnits(const QFont& font) {
+    QFontMetrics metrics(font);
+    int letters = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    baseX_ = (letters / 26 + 1) / 2;
+    baseY_ = metrics.height();
+}
+
+namespace {
+
+// The desktop's own sans serif face stands in for the template's font, at the template's size.
+QFont DialogFont(const WindowTemplate& window) {
+    QFont font = QApplication::font();
+    font.setPointSize(window.fontPoints);
+    return font;
+}
+
+}  // namespace
+
+QtDialogHost::QtDialogHost(const WindowTemplate& window)
+    : dialog_(std::make_unique<HostDialog>()), units_(DialogFont(window)) {
+    dialog_->setFont(DialogFont(window));
+    Build(window);
+}
+
+QtDialogHost::~QtDialogHost() = default;
+
+void QtDialogHost::Build(const WindowTemplate& window) {
+    HostDialog& dialog = *dialog_;
+    dialog.command = [this](int id) {
+        if (handler_ != nullptr) handler_->OnCommand(id);
+    };
+    dialog.setWindowTitle(FromLocal(window.caption));
+    dialog.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    dialog.setFixedSize(units_.X(window.width), units_.Y(window.height));
+    dialog.setSizeGripEnabled(false);
+
+    QPalette white = dialog.palette();
+    for (QPalette::ColorRole role : {QPalette::Window, QPalette::Base}) white.setColor(role, Qt::white);
+    dialog.setPalette(white);
+    dialog.setAutoFillBackground(true);
+
+    QWidget* previousTabStop = nullptr;
+    for (const ControlTemplate& control : window.controls) {
+        const int id = control.id;
+        QWidget* widget = nullptr;
+        if (control.controlClass == ControlClass::Edit && control.Has(Style::kMultiLine)) {
+            auto* edit = new QPlainTextEdit(&dialog);
+            edit->setLineWrapMode(QPlainTextEdit::NoWrap);
+            edit->setTabChangesFocus(true);
+            edit->setVerticalScrollBarPolicy(control.Has(Style::kVScroll) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded);
+            edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            edit->setPlainText(FromLocal(control.text));
+            widget = edit;
+        } else if (control.controlClass == ControlClass::Edit) {
+            QLineEdit* edit = control.Has(Style::kNumber) ? new DigitsOnlyLineEdit(&dialog) : new QLineEdit(&dialog);
+            edit->setReadOnly(control.Has(Style::kReadOnly));
+            edit->setFrame(control.Has(Style::kBorder));
+            edit->setText(FromLocal(control.text));
+            widget = edit;
+        } else if (control.IsButtonType(Style::kAutoCheckBox)) {
+            widget = new AutoCheckBox(FromLocal(control.text), &dialog);
+        } else if (control.IsButtonType(Style::kGroupBox)) {
+            widget = new QGroupBox(FromLocal(control.text), &dialog);
+        } else if (control.IsPushButton()) {
+            // A button with a face shows only its picture, or nothing while it has none.
+            auto* button = new QPushButton(control.Has(Style::kButtonBitmap) ? QString() : FromLocal(control.text), &dialog);
+            button->setAccessibleName(FromLocal(control.text));
+            button->setAutoDefault(true);
+            QObject::connect(button, &QPushButton::clicked, &dialog, [this, id] { dialog_->command(id); });
+            widget = button;
+        } else if (control.Has(Style::kStaticNotify)) {
+            auto* picture = new ClickablePicture(&dialog, [this, id] { dialog_->command(id); });
+            widget = picture;
+        } else {
+            auto* label = new QLabel(&dialog);
+            label->setTextFormat(Qt::PlainText);
+            label->setText(FromLocal(control.text));
+            widget = label;
+        }
+        if (auto* label = qobject_cast<QLabel*>(widget); label != nullptr && control.imageId != 0) {
+            label->setPixmap(PictureOf(resources::Bitmap(control.imageId)));
+            if (control.Has(Style::kCenterImage)) label->setAlignment(Qt::AlignCenter);
+        }
+
+        widget->setGeometry(units_.Rect(control.x, control.y, control.width, control.height));
+        widget->setProperty("controlId", id);
+        widget->setObjectName(QStringLiteral("control%1").arg(id));
+        if (control.Has(Style::kTabStop)) {
+            widget->setFocusPolicy(Qt::StrongFocus);
+            if (previousTabStop != nullptr) {
+                QWidget::setTabOrder(previousTabStop, widget);
+            } else {
+                firstTabStop_ = widget;
+            }
+            previousTabStop = widget;
+        } else {
+            widget->setFocusPolicy(Qt::NoFocus);
+        }
+        if (id != ControlId::kUnaddressed) controls_[id] = widget;
+    }
+}
+
+bool QtDialogHost::Open(DialogHandler& handler) {
+    handler_ = &handler;
+    ended_ = false;
+    result_ = DialogResult::Cancel;
+    bool focusFirst = handler.InitialiseWindow();
+    if (ended_) return false;
+    dialog_->setWindowModality(Qt::ApplicationModal);
+    dialog_->show();
+    if (focusFirst && firstTabStop_ != nullptr) firstTabStop_->setFocus(Qt::TabFocusReason);
+    return true;
+}
+
+DialogResult QtDialogHost::RunModal(DialogHandler& handler) {
+    if (!Open(handler)) return result_;
+    QEventLoop loop;
+    QObject::connect(dialog_.get(), &QDialog::finished, &loop, &QEventLoop::quit);
+    if (endWhenShown_) QTimer::singleShot(0, dialog_.get(), [this] { EndDialog(DialogResult::Cancel); });
+    if (!ended_) loop.exec(QEventLoop::DialogExec);
+    handler_ = nullptr;
+    return result_;
+}
+
+void QtDialogHost::EndDialog(DialogResult result) {
+    ended_ = true;
+    result_ = result;
+    dialog_->done(result == DialogResult::Ok ? QDialog::Accepted : QDialog::Rejected);
+}
+
+std::string QtDialogHost::Text(int id) {
+    QWidget* widget = Control(id);
+    if (auto* edit = qobject_cast<QLineEdit*>(widget)) return ToLocal(edit->text());
+    if (auto* edit = qobject_cast<QPlainTextEdit*>(widget)) return ToLocal(FromFieldLines(edit->toPlainText()));
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) return ToLocal(button->text());
+    if (auto* label = qobject_cast<QLabel*>(widget)) return ToLocal(label->text());
+    return std::string();
+}
+
+void QtDialogHost::SetText(int id, const std::string& text) {
+    QWidget* widget = Control(id);
+    if (auto* line = qobject_cast<QLineEdit*>(widget)) {
+        line->setText(FromLocal(text));
+    } else if (auto* lines = qobject_cast<QPlainTextEdit*>(widget)) {
+        lines->setPlainText(ToFieldLines(FromLocal(text)));
+    } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        button->setText(FromLocal(text));
+    } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+        label->setText(FromLocal(text));
+    }
+}
+
+int QtDialogHost::CheckState(int id) {
+    auto* box = qobject_cast<QCheckBox*>(Control(id));
+    if (box == nullptr) return 0;
+    switch (box->checkState()) {
+    case Qt::Checked: return 1;
+    case Qt::PartiallyChecked: return 2;
+    default: return 0;
+    }
+}
+
+void QtDialogHost::SetCheckState(int id, int state) {
+    auto* box = qobject_cast<QCheckBox*>(Control(id));
+    if (box == nullptr) return;
+    if (state == 2) {
+        box->setCheckState(Qt::PartiallyChecked);
+    } else {
+        box->setTristate(false);
+        box->setCheckState(state == 1 ? Qt::Checked : Qt::Unchecked);
+    }
+}
+
+void QtDialogHost::SetCaption(const std::string& caption) { dialog_->setWindowTitle(FromLocal(caption)); }
+
+void QtDialogHost::SetIcons(std::string_view iconFile) {
+    QByteArray bytes = Bytes(iconFile);
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "ICO");
+    QIcon icon;
+    for (int i = 0; i < reader.imageCount(); ++i) {
+        reader.jumpToImage(i);
+        QImage image = reader.read();
+        if (!image.isNull()) icon.addPixmap(QPixmap::fromImage(image));
+    }
+    dialog_->setWindowIcon(icon);
+}
+
+void QtDialogHost::SetButtonFace(int id, std::string_view bitmapFile) {
+    auto* button = qobject_cast<QPushButton*>(Control(id));
+    if (button == nullptr) return;
+    QPixmap face = PictureOf(bitmapFile);
+    button->setText(QString());
+    button->setIcon(face.isNull() ? QIcon() : QIcon(face));
+    if (!face.isNull()) button->setIconSize(face.size());
+}
+
+void QtDialogHost::SetFocus(int id) {
+    if (QWidget* widget = Control(id)) widget->setFocus(Qt::OtherFocusReason);
+}
+
+void QtDialogHost::SelectAllText(int id) {
+    QWidget* widget = Control(id);
+    if (auto* edit = qobject_cast<QLineEdit*>(widget)) edit->selectAll();
+    if (auto* edit = qobject_cast<QPlainTextEdit*>(widget)) edit->selectAll();
+}
+
+void QtDialogHost::ScrollCaretIntoView(int id) {
+    if (auto* edit = qobject_cast<QPlainTextEdit*>(Control(id))) edit->ensureCursorVisible();
+}
+
+void QtDialogHost::Paste(int id) {
+    QWidget* widget = Control(id);
+    if (auto* edit = qobject_cast<QLineEdit*>(widget)) edit->paste();
+    if (auto* edit = qobject_cast<QPlainTextEdit*>(widget)) edit->paste();
+}
+
+QDialog& QtDialogHost::Dialog() { return *dialog_; }
+
+QWidget* QtDialogHost::Control(int id) const {
+    auto found = controls_.find(id);
+    return found == controls_.end() ? nullptr : found->second;
+}
+
+}  // namespace quillora

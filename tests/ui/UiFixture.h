@@ -1,0 +1,74 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "fakes/BrandingImage.h"
+#include "fakes/FakeDialogHost.h"
+#include "fakes/FakeFileDialogs.h"
+#include "fakes/FakeMessageBoxes.h"
+#include "fakes/FaultyFileSystem.h"
+#include "fakes/FixedClock.h"
+#include "fakes/MemoryRegistry.h"
+#include "ui/ArticleApp.h"
+#include "ui/MainWindow.h"
+
+namespace quillora::testing {
+
+inline constexpr char kSettingsKey[] = "Software\\Tessaline\\Quillora\\LU";
+
+// The four bytes of a REG_DWORD, least significant first.
+inline std::string Dword(std::int32_t value) {
+    std::string data(4, '\0');
+    for (std::size_t i = 0; i < 4; ++i) data[i] = static_cast<char>(static_cast<std::uint32_t>(value) >> (8 * i));
+    return data;
+}
+
+// The program on the test platform: the application object over fakes, run through StartUp.
+class UiFixture : public ::testing::Test {
+protected:
+    // Runs the program; `user` acts while the window is open. Returns the exit status.
+    int Run(const std::function<void(MainWindow&, FakeDialogHost&)>& user = {}) {
+        ArticleApp app(Platform{files, registry, clock, boxes, dialogs, host}, branding.Data());
+        host.whileOpen = [&](FakeDialogHost& open) {
+            if (user) user(*app.mainWindow, open);
+        };
+        int status = app.StartUp();
+        applicationName = std::string(app.applicationName.Bytes());
+        profileName = std::string(app.profileName.Bytes());
+        return status;
+    }
+
+    void PutInt(const std::string& name, std::int32_t value) {
+        registry.Put(kSettingsKey, name, RegistryType::Dword, Dword(value));
+    }
+    void PutText(const std::string& name, const std::string& text) {
+        registry.Put(kSettingsKey, name, RegistryType::Sz, text + '\0');
+    }
+    bool Stored(const std::string& name) const {
+        RegistryType type{};
+        std::string data;
+        return registry.Get(kSettingsKey, name, type, data);
+    }
+    std::string StoredData(const std::string& name) const {
+        RegistryType type{};
+        std::string data;
+        return registry.Get(kSettingsKey, name, type, data) ? data : "<absent>";
+    }
+    // A user who accepted the terms of use on an earlier run.
+    void AcceptedEarlier() { PutInt("Terms", 1); }
+
+    FaultyFileSystem files;
+    MemoryRegistry registry;
+    FixedClock clock{2024, 5, 6, 1};
+    FakeMessageBoxes boxes;
+    FakeFileDialogs dialogs;
+    FakeDialogHost host;
+    BrandingImage branding;
+    std::string applicationName;
+    std::string profileName;
+};
+
+}  // namespace quillora::testing
