@@ -287,6 +287,25 @@ TEST_F(QtDialogHostTest, RunModalReturnsTheResultTheCommandEndedWith) {
     EXPECT_FALSE(host.Dialog().isVisible());
 }
 
+TEST_F(QtDialogHostTest, EndWhenShownEndsTheRunWithoutACommand) {
+    host.EndWhenShown();
+    bool shown = false;
+    QTimer::singleShot(0, [&] { shown = host.Dialog().isVisible(); });
+    EXPECT_EQ(host.RunModal(handler), DialogResult::Cancel);
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(handler.commands.empty()) << "not the Cancel command, which would delete the help files";
+}
+
+// Counts the times a widget is shown.
+class ShowCounter : public QObject {
+public:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Show) ++shows;
+        return false;
+    }
+    int shows = 0;
+};
+
 // --- The whole window on the Qt host ---
 
 class QtWindowTest : public QtDialogHostTest {
@@ -316,6 +335,16 @@ TEST_F(QtWindowTest, TheProgramRunsOnTheQtHost) {
     EXPECT_EQ(host.CheckState(ControlId::kUpdateIndex), 1);
     EXPECT_FALSE(qobject_cast<QPushButton*>(host.Control(ControlId::kCreateButton))->icon().isNull());
     EXPECT_FALSE(host.Dialog().windowIcon().isNull());
+}
+
+TEST_F(QtWindowTest, DecliningTheTermsNeverShowsTheWindow) {
+    registry = testing::MemoryRegistry();
+    boxes.answers = {MessageAnswer::No};
+    ShowCounter counter;
+    host.Dialog().installEventFilter(&counter);
+    EXPECT_EQ(app.StartUp(), 1);
+    EXPECT_EQ(counter.shows, 0);
+    EXPECT_EQ(boxes.shown.size(), 1u);
 }
 
 TEST_F(QtWindowTest, ScreenshotOfTheWindow) {
