@@ -38,6 +38,11 @@ public:
     // A directory entry of exactly that name exists (a folder counts).
     virtual bool Exists(const std::string& path) = 0;
     virtual bool Remove(const std::string& path) = 0;
+
+    // Waits for an exclusive lock on the lock file at path, creating it when missing. The lock
+    // is held until Unlock, and released when the process ends.
+    virtual bool Lock(const std::string& path, Handle& lock) = 0;
+    virtual void Unlock(Handle lock) = 0;
 };
 
 }  // namespace quillora

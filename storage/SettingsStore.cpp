@@ -29,7 +29,9 @@ std::int32_t SettingsStore::ReadInt(const TextBuffer& section, const TextBuffer&
     bool found = registry_.QueryValue(key, std::string(name.Bytes()), type, data);
     registry_.CloseKey(key);
     if (!found || data.size() > 4) return defaultValue;
-    // Whatever the type, up to four bytes, least significant first; missing high bytes are zero.
+    // The type is not checked: up to four bytes of any value, least significant first. Shorter
+    // data (a one-character REG_SZ, say) gives its bytes as the low end and zero above them, so
+    // it is never sign-extended; empty data gives 0.
     std::uint32_t value = 0;
     for (std::size_t i = 0; i < data.size(); ++i) value |= static_cast<std::uint32_t>(static_cast<unsigned char>(data[i])) << (8 * i);
     return static_cast<std::int32_t>(value);

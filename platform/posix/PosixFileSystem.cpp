@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdlib>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -119,5 +120,26 @@ bool PosixFileSystem::Exists(const std::string& path) {
 }
 
 bool PosixFileSystem::Remove(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+bool PosixFileSystem::Lock(const std::string& path, Handle& lock) {
+    do {
+        lock = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0600);
+    } while (lock < 0 && errno == EINTR);
+    if (lock < 0) return false;
+    int locked;
+    do {
+        locked = ::flock(lock, LOCK_EX);
+    } while (locked != 0 && errno == EINTR);
+    if (locked != 0) {
+        ::close(lock);
+        return false;
+    }
+    return true;
+}
+
+void PosixFileSystem::Unlock(Handle lock) {
+    ::flock(lock, LOCK_UN);
+    ::close(lock);
+}
 
 }  // namespace quillora

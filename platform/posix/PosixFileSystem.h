@@ -17,6 +17,8 @@ public:
     bool Rename(const std::string& from, const std::string& to) override;
     bool Exists(const std::string& path) override;
     bool Remove(const std::string& path) override;
+    bool Lock(const std::string& path, Handle& lock) override;
+    void Unlock(Handle lock) override;
 };
 
 }  // namespace quillora

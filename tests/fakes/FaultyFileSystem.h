@@ -9,7 +9,7 @@ namespace quillora::testing {
 // The real file system, except that a chosen step fails on its nth call from now.
 class FaultyFileSystem : public PosixFileSystem {
 public:
-    enum class Step { OpenForReading, SizeOf, Read, CreateBeside, Write, ShortWrite, Flush, Close, Rename, Exists, Remove };
+    enum class Step { OpenForReading, SizeOf, Read, CreateBeside, Write, ShortWrite, Flush, Close, Rename, Exists, Remove, Lock };
 
     void FailAt(Step step, int nthCall = 1) { failAt_[step] = calls_[step] + nthCall; }
     int Calls(Step step) const {
@@ -51,6 +51,7 @@ public:
     }
     bool Exists(const std::string& path) override { return !Fails(Step::Exists) && PosixFileSystem::Exists(path); }
     bool Remove(const std::string& path) override { return !Fails(Step::Remove) && PosixFileSystem::Remove(path); }
+    bool Lock(const std::string& path, Handle& lock) override { return !Fails(Step::Lock) && PosixFileSystem::Lock(path, lock); }
 
 private:
     bool Fails(Step step) {
