@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "engine/CodePage.h"
@@ -35,6 +36,8 @@ struct LinkCase {
     const char* text;
     const char* converted;
 };
+
+void PrintTo(const LinkCase& c, std::ostream* out) { *out << c.name; }
 
 class LinkAddressesTest : public ::testing::TestWithParam<LinkCase> {};
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 namespace quillora {
@@ -12,6 +13,8 @@ struct IntegerCase {
     bool accepted;
     std::int32_t value;  // when accepted
 };
+
+void PrintTo(const IntegerCase& c, std::ostream* out) { *out << '"' << c.text << '"'; }
 
 class IntegerFieldTest : public ::testing::TestWithParam<IntegerCase> {};
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "engine/CodePage.h"
@@ -17,6 +18,8 @@ struct PathCase {
     const char* fileName;
     const char* extension;
 };
+
+void PrintTo(const PathCase& c, std::ostream* out) { *out << c.path; }
 
 class PathPartsTest : public ::testing::TestWithParam<PathCase> {};
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "engine/CodePage.h"
@@ -42,6 +43,8 @@ struct FindCase {
     std::int32_t expected;
 };
 
+void PrintTo(const FindCase& c, std::ostream* out) { *out << '"' << c.text << "\" from " << c.start << " for \"" << c.pattern << '"'; }
+
 class FindFromTest : public ::testing::TestWithParam<FindCase> {};
 
 TEST_P(FindFromTest, FindsTheFirstOccurrenceAtOrAfterStart) {
@@ -69,6 +72,8 @@ struct ReplaceCase {
     std::int32_t count;
     const char* result;
 };
+
+void PrintTo(const ReplaceCase& c, std::ostream* out) { *out << '"' << c.text << "\" " << c.oldText << " -> " << c.newText; }
 
 class ReplaceAllTest : public ::testing::TestWithParam<ReplaceCase> {};
 
