@@ -1,0 +1,181 @@
+// Writers killed with SIGKILL at random moments (a fixed seed, so every run kills at the same
+// offsets): after every kill the file they were replacing holds exactly its former or its new
+// content, whole, and can be read as what it is.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdint>
+#include <iostream>
+#include <random>
+#include <set>
+#include <string>
+
+#include "KillLoop.h"
+#include "engine/IndexUpdater.h"
+#include "engine/Messages.h"
+#include "engine/TextBuffer.h"
+#include "fakes/FakeArticleForm.h"
+#include "fakes/FakeMessageBoxes.h"
+#include "fakes/ScratchFolder.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "storage/FileIo.h"
+
+namespace quillora {
+namespace {
+
+using testing::KillLoop;
+using testing::ScratchFolder;
+
+constexpr int kRounds = 150;                 // kills for each kind of file
+constexpr int kLongestDelayMicroseconds = 25'000;  // a few whole writes, each with its flush to disk
+
+// What happened over the kills of one test; printed at the end.
+struct Tally {
+    int kills = 0;
+    int checks = 0;
+    int midStep = 0;     // killed while a step was under way
+    int midStepNew = 0;  // ... and the step had already replaced the file
+    int leftovers = 0;   // temporary files that a killed writer left behind
+    std::int64_t steps = 0;
+
+    void Print(const char* what) const {
+        std::cout << what << ": " << kills << " kills, " << checks << " checks, " << steps << " steps finished; "
+                  << midStep << " kills during a step (" << midStepNew << " found the new content, "
+                  << midStep - midStepNew << " the former), " << leftovers << " temporary files left behind\n";
+    }
+};
+
+class CrashTest : public ::testing::Test {
+protected:
+    std::chrono::microseconds Delay() {
+        return std::chrono::microseconds(std::uniform_int_distribution<int>(0, kLongestDelayMicroseconds)(random));
+    }
+
+    // Removes whatever a killed writer left in the folder besides the named files; counts it.
+    int RemoveLeftovers(const std::set<std::string>& keep) {
+        int removed = 0;
+        for (const std::string& name : folder.Entries()) {
+            if (keep.count(name) == 0) {
+                std::filesystem::remove(folder / name);
+                ++removed;
+            }
+        }
+        return removed;
+    }
+
+    // Which of the two states the file is in: the child's last finished step, or the step it
+    // was in when it died. Anything else fails the test.
+    template <typename Expected>
+    std::int64_t StateAfter(std::int64_t from, const KillLoop::Report& report, const std::string& actual, Expected expected,
+                            Tally& tally) {
+        ++tally.kills;
+        EXPECT_TRUE(report.killed);
+        EXPECT_FALSE(report.failed) << "a step failed in the child";
+        if (report.startedNext) ++tally.midStep;
+        std::int64_t state = -1;
+        if (actual == expected(report.done)) {
+            state = report.done;
+        } else if (report.startedNext && actual == expected(report.done + 1)) {
+            state = report.done + 1;
+            ++tally.midStepNew;
+        }
+        ++tally.checks;
+        EXPECT_NE(state, -1) << "after step " << report.done << (report.startedNext ? " (the next one under way)" : "")
+                             << " the file holds " << actual.size() << " bytes that are neither its former nor its new content";
+        tally.steps += report.done - from;
+        return state;
+    }
+
+    ScratchFolder folder;
+    std::mt19937 random{20261211};
+    PosixFileSystem files;
+    testing::FakeMessageBoxes boxes;
+    TextBuffer caption{"Quillora"};
+    Messages messages{boxes, caption};
+    FileIo fileIo{files, messages};
+};
+
+// Version n of a page: its number at both ends and a body whose size changes from one version
+// to the next, so that a mixture or a cut shows.
+std::string Version(std::int64_t n) {
+    const std::string number = std::to_string(n);
+    const auto size = static_cast<std::size_t>((n * 7919) % 50000);
+    return "version " + number + "\n" + std::string(size, static_cast<char>('a' + n % 26)) + "\nend of version " + number + "\n";
+}
+
+TEST_F(CrashTest, AFileRewrittenWholeIsAlwaysOneCompleteVersion) {
+    const std::string path = folder / "page.html";
+    ScratchFolder::Write(path, Version(0));
+    Tally tally;
+    std::int64_t state = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        const KillLoop::Report report = KillLoop::RunAndKill(
+            [&](std::int64_t n) { return fileIo.WriteWholeFile(TextBuffer(path), Version(n)); }, state, Delay());
+        state = StateAfter(state, report, ScratchFolder::Read(path), Version, tally);
+        ASSERT_NE(state, -1) << "round " << round;
+        tally.leftovers += RemoveLeftovers({"page.html"});
+    }
+    tally.Print("whole-file writes");
+    EXPECT_GT(tally.steps, 0) << "no write ever finished before its kill";
+}
+
+const std::string kIndexPage = "<html><body>\r\n<h1>Articles</h1>\r\n<!--INSERT INDEX HERE-->\r\n</body></html>\r\n";
+const std::string kCommentMarker = "<!--INSERT INDEX HERE-->";
+constexpr std::size_t kLargestIndexPage = 32 * 1024;  // then the parent starts the page afresh
+
+std::string ArticleTitle(std::int64_t n) { return "Article " + std::to_string(n); }
+
+std::string ArticleFile(std::int64_t n) {
+    std::string digits = std::to_string(n);
+    return "article" + std::string(digits.size() < 4 ? 4 - digits.size() : 0, '0') + digits + ".html";
+}
+
+// The index page after the updates first + 1 to last, built by plain string insertion.
+std::string IndexAfter(std::string page, std::int64_t first, std::int64_t last) {
+    for (std::int64_t n = first + 1; n <= last; ++n) {
+        const std::string link = "\r\n\r\n<a href=\"" + ArticleFile(n) + "\">" + std::to_string(n) + ". " +
+                                 ArticleTitle(n) + "</a><br><br>";
+        page.insert(page.find(kCommentMarker) + kCommentMarker.size(), link);
+    }
+    return page;
+}
+
+TEST_F(CrashTest, AnIndexPageBeingUpdatedIsAlwaysTheFormerOrTheNewPage) {
+    const std::string indexPath = folder / "index.html";
+    ScratchFolder::Write(indexPath, kIndexPage);
+    testing::FakeArticleForm form;
+    form.templatePath = TextBuffer(folder / "template.html");
+    IndexUpdater updater(form, fileIo, files, messages);
+
+    Tally tally;
+    std::int64_t state = 0;
+    std::int64_t pageStart = 0;  // the page was kIndexPage after this update
+    std::string known = kIndexPage;  // the page after update state
+    for (int round = 0; round < kRounds; ++round) {
+        const KillLoop::Report report = KillLoop::RunAndKill(
+            [&](std::int64_t n) {
+                form.articleNumber = static_cast<std::int32_t>(n);
+                form.articleTitle = TextBuffer(ArticleTitle(n));
+                return updater.UpdateIndexPage(TextBuffer(folder / ArticleFile(n)));
+            },
+            state, Delay());
+        const std::string atDone = IndexAfter(known, state, report.done);
+        auto expected = [&](std::int64_t n) { return n == report.done ? atDone : IndexAfter(atDone, report.done, n); };
+        const std::int64_t found = StateAfter(state, report, ScratchFolder::Read(indexPath), expected, tally);
+        ASSERT_NE(found, -1) << "round " << round << ", page started after update " << pageStart;
+        known = expected(found);
+        state = found;
+        tally.leftovers += RemoveLeftovers({"index.html"});
+        if (known.size() > kLargestIndexPage) {
+            ScratchFolder::Write(indexPath, kIndexPage);
+            known = kIndexPage;
+            pageStart = state;
+        }
+    }
+    tally.Print("index page updates");
+    EXPECT_GT(tally.steps, 0) << "no update ever finished before its kill";
+}
+
+}  // namespace
+}  // namespace quillora
