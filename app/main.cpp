@@ -1,0 +1,29 @@
+// Quillora: builds the platform objects of this desktop and runs the application object.
+#include <cstdlib>
+
+#include <QApplication>
+
+#include "platform/posix/HiveRegistry.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/SystemClock.h"
+#include "platform/qt/QtDialogHost.h"
+#include "platform/qt/QtFileDialogs.h"
+#include "platform/qt/QtMessageBoxes.h"
+#include "ui/ArticleApp.h"
+
+int main(int argc, char** argv) {
+    QApplication qtApplication(argc, argv);
+
+    quillora::PosixFileSystem fileSystem;
+    quillora::HiveRegistry registry(fileSystem, quillora::HiveRegistry::DefaultFolder());
+    quillora::SystemClock clock;
+    quillora::QtDialogHost dialogHost;
+    quillora::QtMessageBoxes messageBoxes(&dialogHost.Dialog());
+    quillora::QtFileDialogs fileDialogs(&dialogHost.Dialog());
+    // For measuring the start-up: the window closes as soon as it has been shown.
+    if (std::getenv("QUILLORA_END_WHEN_SHOWN") != nullptr) dialogHost.EndWhenShown();
+
+    quillora::ArticleApp application(
+        quillora::Platform{fileSystem, registry, clock, messageBoxes, fileDialogs, dialogHost});
+    return application.StartUp();
+}
