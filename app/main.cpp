@@ -5,10 +5,12 @@
 
 #include "platform/posix/HiveRegistry.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/PosixTempFolder.h"
 #include "platform/posix/SystemClock.h"
 #include "platform/qt/QtDialogHost.h"
 #include "platform/qt/QtFileDialogs.h"
 #include "platform/qt/QtMessageBoxes.h"
+#include "platform/qt/QtShell.h"
 #include "ui/ArticleApp.h"
 
 int main(int argc, char** argv) {
@@ -20,10 +22,12 @@ int main(int argc, char** argv) {
     quillora::QtDialogHost dialogHost;
     quillora::QtMessageBoxes messageBoxes(&dialogHost.Dialog());
     quillora::QtFileDialogs fileDialogs(&dialogHost.Dialog());
+    quillora::QtShell shell;
+    quillora::PosixTempFolder tempFolder;
     // For measuring the start-up: the window closes as soon as it has been shown.
     if (std::getenv("QUILLORA_END_WHEN_SHOWN") != nullptr) dialogHost.EndWhenShown();
 
     quillora::ArticleApp application(
-        quillora::Platform{fileSystem, registry, clock, messageBoxes, fileDialogs, dialogHost});
+        quillora::Platform{fileSystem, registry, clock, messageBoxes, fileDialogs, dialogHost, shell, tempFolder});
     return application.StartUp();
 }

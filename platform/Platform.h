@@ -6,6 +6,8 @@
 #include "platform/FileSystem.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Registry.h"
+#include "platform/Shell.h"
+#include "platform/TempFolder.h"
 
 namespace quillora {
 
@@ -18,6 +20,8 @@ struct Platform {
     MessageBoxes& messageBoxes;
     FileDialogs& fileDialogs;
     DialogHost& dialogHost;
+    Shell& shell;
+    TempFolder& tempFolder;
 };
 
 }  // namespace quillora

@@ -4,6 +4,7 @@
 #include "engine/Messages.h"
 #include "engine/TextBuffer.h"
 #include "platform/Platform.h"
+#include "storage/FileIo.h"
 #include "storage/SettingsStore.h"
 
 namespace quillora {
@@ -51,6 +52,7 @@ public:
     const volatile unsigned char* brandingRecord;
     Messages messages{platform.messageBoxes, applicationName};
     SettingsStore settings{platform.registry, registryKey, profileName};
+    FileIo fileIo{platform.fileSystem, messages};
 };
 
 }  // namespace quillora

@@ -20,7 +20,13 @@ const char kTemplateFilter[] = "HTML Files (*.htm, *.html)|*.htm;*.html|Php File
 }  // namespace
 
 MainWindow::MainWindow(ArticleApp& app)
-    : application(app), windowIcon(resources::Icon()), host_(app.platform.dialogHost) {}
+    : application(app),
+      windowIcon(resources::Icon()),
+      host_(app.platform.dialogHost),
+      creator_(*this, app.fileIo, app.settings, app.platform.fileDialogs, app.messages, app.platform.clock,
+               app.platform.fileSystem),
+      browser_(app.fileIo, app.platform.shell, app.platform.tempFolder),
+      helpPage_(app.fileIo, app.messages, browser_) {}
 
 bool MainWindow::InitialiseWindow() {
     ShowFields();  // binds the controls; the window is still hidden
@@ -157,8 +163,13 @@ void MainWindow::OnCloseRequested() {
 }
 
 // Routed here; their commands are not wired in yet.
-void MainWindow::OnCreateClicked() {}
-void MainWindow::OnHelpClicked() {}
-void MainWindow::OnBannerClicked() {}
+void MainWindow::OnCreateClicked() { creator_.OnCreateClicked(); }
+
+void MainWindow::OnHelpClicked() {
+    helpPage_.Show(BrandingInfo.windowTitle, BrandingInfo.resellerName, BrandingInfo.resellerAddress, helpPagePath,
+                   helpPicturePath);
+}
+
+void MainWindow::OnBannerClicked() { browser_.OpenViaRedirectPage(BrandingInfo.resellerAddress, true, helpPagePath); }
 
 }  // namespace quillora

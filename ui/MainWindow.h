@@ -3,6 +3,9 @@
 #include <cstdint>
 #include <string_view>
 
+#include "branding/BrowserLauncher.h"
+#include "branding/HelpPage.h"
+#include "engine/ArticleCreator.h"
 #include "engine/ArticleForm.h"
 #include "engine/TextBuffer.h"
 #include "platform/DialogHost.h"
@@ -61,6 +64,9 @@ private:
     void RejectArticleNumber();
 
     DialogHost& host_;
+    ArticleCreator creator_;
+    BrowserLauncher browser_;
+    HelpPage helpPage_;
     bool controlsBound_ = false;
     bool termsDeclined_ = false;
 };

@@ -23,6 +23,8 @@
 #include "QtTestApplication.h"
 #include "fakes/FakeFileDialogs.h"
 #include "fakes/FakeMessageBoxes.h"
+#include "fakes/FakeShell.h"
+#include "fakes/FixedTempFolder.h"
 #include "fakes/FixedClock.h"
 #include "fakes/MemoryRegistry.h"
 #include "platform/posix/PosixFileSystem.h"
@@ -317,7 +319,9 @@ protected:
     testing::FixedClock clock{2024, 5, 6, 1};
     testing::FakeMessageBoxes boxes;
     testing::FakeFileDialogs dialogs;
-    ArticleApp app{Platform{files, registry, clock, boxes, dialogs, host}};
+    testing::FakeShell shell;
+    testing::FixedTempFolder tempFolder{"/nonexistent-temporary-folder/"};
+    ArticleApp app{Platform{files, registry, clock, boxes, dialogs, host, shell, tempFolder}};
 };
 
 TEST_F(QtWindowTest, TheProgramRunsOnTheQtHost) {

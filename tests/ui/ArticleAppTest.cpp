@@ -46,7 +46,7 @@ using StartUpTest = UiFixture;
 
 TEST_F(StartUpTest, FirstStartAsksTheTermsBeforeTheWindowShowsAndStoresTheAcceptance) {
     WatchingBoxes watching(boxes, host);
-    ArticleApp app(Platform{files, registry, clock, watching, dialogs, host}, branding.Data());
+    ArticleApp app(Platform{files, registry, clock, watching, dialogs, host, shell, tempFolder}, branding.Data());
     EXPECT_EQ(app.applicationName.Bytes(), "Quillora");
     int focusWhenOpen = 0;
     host.whileOpen = [&](FakeDialogHost& open) { focusWhenOpen = open.focus; };

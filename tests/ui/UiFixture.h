@@ -9,9 +9,12 @@
 #include "fakes/FakeDialogHost.h"
 #include "fakes/FakeFileDialogs.h"
 #include "fakes/FakeMessageBoxes.h"
+#include "fakes/FakeShell.h"
 #include "fakes/FaultyFileSystem.h"
 #include "fakes/FixedClock.h"
+#include "fakes/FixedTempFolder.h"
 #include "fakes/MemoryRegistry.h"
+#include "fakes/ScratchFolder.h"
 #include "ui/ArticleApp.h"
 #include "ui/MainWindow.h"
 
@@ -31,7 +34,7 @@ class UiFixture : public ::testing::Test {
 protected:
     // Runs the program; `user` acts while the window is open. Returns the exit status.
     int Run(const std::function<void(MainWindow&, FakeDialogHost&)>& user = {}) {
-        ArticleApp app(Platform{files, registry, clock, boxes, dialogs, host}, branding.Data());
+        ArticleApp app(Platform{files, registry, clock, boxes, dialogs, host, shell, tempFolder}, branding.Data());
         host.whileOpen = [&](FakeDialogHost& open) {
             if (user) user(*app.mainWindow, open);
         };
@@ -66,6 +69,9 @@ protected:
     FakeMessageBoxes boxes;
     FakeFileDialogs dialogs;
     FakeDialogHost host;
+    FakeShell shell;
+    ScratchFolder temporary;
+    FixedTempFolder tempFolder{temporary.Path().string() + "/"};
     BrandingImage branding;
     std::string applicationName;
     std::string profileName;
