@@ -6,6 +6,9 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <optional>
 #include <iostream>
 #include <random>
 #include <set>
@@ -18,8 +21,11 @@
 #include "fakes/FakeArticleForm.h"
 #include "fakes/FakeMessageBoxes.h"
 #include "fakes/ScratchFolder.h"
+#include "platform/posix/HiveFile.h"
+#include "platform/posix/HiveRegistry.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "storage/FileIo.h"
+#include "storage/SettingsStore.h"
 
 namespace quillora {
 namespace {
@@ -53,11 +59,13 @@ protected:
     }
 
     // Removes whatever a killed writer left in the folder besides the named files; counts it.
-    int RemoveLeftovers(const std::set<std::string>& keep) {
+    static int RemoveLeftovers(const std::filesystem::path& where, const std::set<std::string>& keep) {
         int removed = 0;
-        for (const std::string& name : folder.Entries()) {
-            if (keep.count(name) == 0) {
-                std::filesystem::remove(folder / name);
+        for (const auto& entry : std::filesystem::directory_iterator(where)) {
+            if (keep.count(entry.path().filename().string()) == 0 && entry.is_regular_file()) {
+                EXPECT_EQ(entry.path().filename().string().find(".broken-"), std::string::npos)
+                    << "a hive file was found unreadable and put aside";
+                std::filesystem::remove(entry.path());
                 ++removed;
             }
         }
@@ -114,7 +122,7 @@ TEST_F(CrashTest, AFileRewrittenWholeIsAlwaysOneCompleteVersion) {
             [&](std::int64_t n) { return fileIo.WriteWholeFile(TextBuffer(path), Version(n)); }, state, Delay());
         state = StateAfter(state, report, ScratchFolder::Read(path), Version, tally);
         ASSERT_NE(state, -1) << "round " << round;
-        tally.leftovers += RemoveLeftovers({"page.html"});
+        tally.leftovers += RemoveLeftovers(folder.Path(), {"page.html"});
     }
     tally.Print("whole-file writes");
     EXPECT_GT(tally.steps, 0) << "no write ever finished before its kill";
@@ -166,7 +174,7 @@ TEST_F(CrashTest, AnIndexPageBeingUpdatedIsAlwaysTheFormerOrTheNewPage) {
         ASSERT_NE(found, -1) << "round " << round << ", page started after update " << pageStart;
         known = expected(found);
         state = found;
-        tally.leftovers += RemoveLeftovers({"index.html"});
+        tally.leftovers += RemoveLeftovers(folder.Path(), {"index.html"});
         if (known.size() > kLargestIndexPage) {
             ScratchFolder::Write(indexPath, kIndexPage);
             known = kIndexPage;
@@ -175,6 +183,99 @@ TEST_F(CrashTest, AnIndexPageBeingUpdatedIsAlwaysTheFormerOrTheNewPage) {
     }
     tally.Print("index page updates");
     EXPECT_GT(tally.steps, 0) << "no update ever finished before its kill";
+}
+
+// The file system without the waits for the disk: for the parent's own copy of the hive,
+// which only has to show what the same changes write when nothing interrupts them.
+class UnflushedFileSystem : public PosixFileSystem {
+public:
+    bool Flush(Handle) override { return true; }
+    bool Rename(const std::string& from, const std::string& to) override { return std::rename(from.c_str(), to.c_str()) == 0; }
+};
+
+const char kLu[] = "HKEY_CURRENT_USER\\Software\\Tessaline\\Quillora\\LU";
+
+std::string TemplatePathOf(std::int64_t n) { return "/home/ann/site " + std::to_string(n) + "/template.html"; }
+
+// The settings after step n: odd steps store Counter, even steps Template.
+void ApplySettingsStep(SettingsStore& store, std::int64_t n, bool& stored) {
+    stored = n % 2 == 1 ? store.WriteInt("LU", "Counter", static_cast<std::int32_t>((n + 1) / 2))
+                        : store.WriteText("LU", "Template", TextBuffer(TemplatePathOf(n / 2)));
+}
+
+std::string Dword(std::int64_t value) {
+    std::string data(4, '\0');
+    for (std::size_t i = 0; i < 4; ++i) data[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    return data;
+}
+
+TEST_F(CrashTest, TheSettingsHiveBeingChangedIsAlwaysTheFormerOrTheNewFile) {
+    const std::string realFolder = folder / "config";
+    const std::string mirrorFolder = folder / "mirror";
+    const TextBuffer company("Tessaline");
+    const TextBuffer product("Quillora");
+    HiveRegistry real(files, realFolder);
+    SettingsStore settings(real, company, product);
+    UnflushedFileSystem unflushed;
+    HiveRegistry mirror(unflushed, mirrorFolder);
+    SettingsStore mirrorSettings(mirror, company, product);
+    // The keys exist before the kills, so that each step is a single replacement of the file.
+    ASSERT_TRUE(settings.WriteInt("LU", "Terms", 1));
+    ASSERT_TRUE(mirrorSettings.WriteInt("LU", "Terms", 1));
+    const std::string hivePath = real.HivePath();
+    const std::string mirrorPath = mirror.HivePath();
+    ASSERT_EQ(ScratchFolder::Read(hivePath), ScratchFolder::Read(mirrorPath));
+
+    Tally tally;
+    std::int64_t state = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        const KillLoop::Report report = KillLoop::RunAndKill(
+            [&](std::int64_t n) {
+                bool stored = false;
+                ApplySettingsStep(settings, n, stored);
+                return stored;
+            },
+            state, Delay());
+
+        // The mirror takes the same steps, uninterrupted: the file after the last finished step,
+        // and after the one under way.
+        bool stored = true;
+        for (std::int64_t n = state + 1; n <= report.done; ++n) ApplySettingsStep(mirrorSettings, n, stored);
+        ASSERT_TRUE(stored);
+        const std::string atDone = ScratchFolder::Read(mirrorPath);
+        std::string atNext;
+        if (report.startedNext) {
+            ApplySettingsStep(mirrorSettings, report.done + 1, stored);
+            ASSERT_TRUE(stored);
+            atNext = ScratchFolder::Read(mirrorPath);
+        }
+        const std::string actual = ScratchFolder::Read(hivePath);
+        auto expected = [&](std::int64_t n) { return n == report.done ? atDone : atNext; };
+        const std::int64_t found = StateAfter(state, report, actual, expected, tally);
+        ASSERT_NE(found, -1) << "round " << round;
+        if (report.startedNext && found == report.done) ScratchFolder::Write(mirrorPath, atDone);  // back to the same state
+        state = found;
+
+        // And it reads as the settings of that state.
+        std::optional<HiveFile> hive = HiveFile::Parse(actual);
+        ASSERT_TRUE(hive.has_value()) << "round " << round;
+        const HiveValue* counter = hive->FindValue(kLu, "Counter");
+        const HiveValue* templatePath = hive->FindValue(kLu, "Template");
+        const HiveValue* terms = hive->FindValue(kLu, "Terms");
+        ASSERT_NE(terms, nullptr);
+        EXPECT_EQ(terms->data, Dword(1));
+        if (state >= 1) {
+            ASSERT_NE(counter, nullptr);
+            EXPECT_EQ(counter->data, Dword((state + 1) / 2));
+        }
+        if (state >= 2) {
+            ASSERT_NE(templatePath, nullptr);
+            EXPECT_EQ(templatePath->data, TemplatePathOf(state / 2) + std::string(1, '\0'));
+        }
+        tally.leftovers += RemoveLeftovers(realFolder, {"registry.reg", "registry.reg.lock"});
+    }
+    tally.Print("settings hive changes");
+    EXPECT_GT(tally.steps, 0) << "no change ever finished before its kill";
 }
 
 }  // namespace
