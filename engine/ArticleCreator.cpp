@@ -10,7 +10,6 @@
 namespace quillora {
 namespace {
 
-const char kSection[] = "LU";
 const char kNoTemplateMessage[] = "Please select a template file first";
 const char kNoTitleMessage[] = "No article title entered";
 const char kNoTextMessage[] = "No article text entered";
@@ -49,14 +48,14 @@ bool ArticleCreator::OnCreateClicked() {
         messages_.ShowError(kNoTextMessage);
         return false;
     }
-    settings_.WriteText(kSection, "Template", form_.templatePath);
-    settings_.WriteInt(kSection, "Index", form_.updateIndex);
+    settings_.WriteText(kSettingsSection, "Template", form_.templatePath);
+    settings_.WriteInt(kSettingsSection, "Index", form_.updateIndex);
 
     const bool created = CreateArticlePage();
     if (created) {
         form_.articleTitle.Clear();
         form_.articleText.Clear();
-        settings_.WriteInt(kSection, "Counter", form_.articleNumber);
+        settings_.WriteInt(kSettingsSection, "Counter", form_.articleNumber);
         form_.articleNumber = NextArticleNumber(form_.articleNumber);
         form_.ShowFields();
     }
@@ -71,7 +70,7 @@ bool ArticleCreator::CreateArticlePage() {
     FileDialogRequest request;
     request.title = kSaveTitle;
     request.filter = SaveFilterFor(extension).Bytes();
-    request.initialFolder = settings_.ReadText(kSection, "SaveDir", TextBuffer()).Bytes();
+    request.initialFolder = settings_.ReadText(kSettingsSection, "SaveDir", TextBuffer()).Bytes();
     request.initialFileName = (TextBuffer::Formatted(kProposedName, {form_.articleNumber}) + extension).Bytes();
     request.defaultExtension = extension.Bytes();
     request.overwritePrompt = true;
@@ -81,7 +80,7 @@ bool ArticleCreator::CreateArticlePage() {
 
     const TextBuffer savedPath(chosen);
     // Remembered before writing, so that the next dialog opens there even when writing fails.
-    settings_.WriteText(kSection, "SaveDir", PathParts::DirWithSlash(savedPath));
+    settings_.WriteText(kSettingsSection, "SaveDir", PathParts::DirWithSlash(savedPath));
     if (!fileIo_.WriteWholeFile(savedPath, form_.pageBuffer.Bytes())) return false;
     if (form_.updateIndex != 0 && !indexUpdater_.UpdateIndexPage(savedPath)) return false;
 

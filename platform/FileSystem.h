@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace quillora {
 
@@ -43,6 +44,28 @@ public:
     // is held until Unlock, and released when the process ends.
     virtual bool Lock(const std::string& path, Handle& lock) = 0;
     virtual void Unlock(Handle lock) = 0;
+
+    // The first half of replacing target: a new file beside it holding exactly bytes, on the
+    // disk and closed. False, with no new file left, when a step fails; then the caller renames
+    // temporaryPath over target, or removes it.
+    bool WriteBeside(const std::string& target, std::string_view bytes, std::string& temporaryPath) {
+        Handle file = -1;
+        if (!CreateBeside(target, file, temporaryPath)) return false;
+        bool ok = true;
+        std::size_t done = 0;
+        while (ok && done < bytes.size()) {
+            std::int64_t wrote = Write(file, bytes.data() + done, bytes.size() - done);
+            if (wrote <= 0) {
+                ok = false;  // an error, or nothing more fits on the disk
+            } else {
+                done += static_cast<std::size_t>(wrote);
+            }
+        }
+        ok = ok && Flush(file);
+        ok = Close(file) && ok;
+        if (!ok) Remove(temporaryPath);
+        return ok;
+    }
 };
 
 }  // namespace quillora

@@ -60,24 +60,11 @@ bool FileIo::WriteWholeFile(const TextBuffer& path, std::string_view bytes, Link
 }
 
 bool FileIo::TryWrite(const std::string& target, std::string_view bytes) {
-    FileSystem::Handle file = -1;
     std::string temporary;
-    if (!files_.CreateBeside(target, file, temporary)) return false;
-    bool ok = true;
-    std::size_t done = 0;
-    while (ok && done < bytes.size()) {
-        std::int64_t wrote = files_.Write(file, bytes.data() + done, bytes.size() - done);
-        if (wrote <= 0) {
-            ok = false;  // an error, or nothing more fits on the disk
-        } else {
-            done += static_cast<std::size_t>(wrote);
-        }
-    }
-    ok = ok && files_.Flush(file);
-    ok = files_.Close(file) && ok;
-    ok = ok && files_.Rename(temporary, target);
-    if (!ok) files_.Remove(temporary);
-    return ok;
+    if (!files_.WriteBeside(target, bytes, temporary)) return false;
+    if (files_.Rename(temporary, target)) return true;
+    files_.Remove(temporary);
+    return false;
 }
 
 void FileIo::ShowFormattedError(const TextBuffer& pattern, const TextBuffer& argument) {

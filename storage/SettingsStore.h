@@ -7,6 +7,9 @@
 
 namespace quillora {
 
+// The one section that holds every value of the program.
+inline constexpr char kSettingsSection[] = "LU";
+
 // The program's few settings, under HKEY_CURRENT_USER\Software\<registryKey>\<profileName>\<section>.
 // Every operation opens and closes its keys; nothing is kept open and no message is shown.
 class SettingsStore {

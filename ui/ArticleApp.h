@@ -13,7 +13,6 @@ class MainWindow;
 
 inline constexpr char kProductName[] = "Quillora";
 inline constexpr char kCompanyKey[] = "Tessaline";
-inline constexpr char kSettingsSection[] = "LU";
 
 // The first-run terms of use: the disclaimer, then the question.
 inline constexpr char kTermsDisclaimer[] =

@@ -233,21 +233,9 @@ bool HiveRegistry::Change(const std::function<Edit(HiveFile&)>& edit) {
 // first renamed aside; when the replacement fails, it is put back.
 bool HiveRegistry::Save(const std::string& text, bool keepFormerAside) {
     const std::string target = files_.ResolveLinks(hivePath_);
-    FileSystem::Handle file = -1;
     std::string temporary;
-    if (!files_.CreateBeside(target, file, temporary)) return false;
+    if (!files_.WriteBeside(target, text, temporary)) return false;
     bool ok = true;
-    std::size_t done = 0;
-    while (ok && done < text.size()) {
-        std::int64_t wrote = files_.Write(file, text.data() + done, text.size() - done);
-        if (wrote <= 0) {
-            ok = false;
-        } else {
-            done += static_cast<std::size_t>(wrote);
-        }
-    }
-    ok = ok && files_.Flush(file);
-    ok = files_.Close(file) && ok;
     std::string aside;
     if (ok && keepFormerAside && files_.Exists(target)) {
         aside = AsideName(target);
