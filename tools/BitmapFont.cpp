@@ -187,11 +187,11 @@ void DrawSmoothText(Canvas& canvas, double x, double top, double scale, double s
         for (int row = 0; row < kRows; ++row) {
             for (int column = 0; column < glyph.width; ++column) {
                 if (!glyph.Lit(column, row)) continue;
-                const auto [ax, ay] = centre(column, row);
-                segments.push_back({ax, ay, ax, ay});
+                const std::pair<double, double> from = centre(column, row);
+                segments.push_back({from.first, from.second, from.first, from.second});
                 auto join = [&](int toColumn, int toRow) {
                     const auto [bx, by] = centre(toColumn, toRow);
-                    segments.push_back({ax, ay, bx, by});
+                    segments.push_back({from.first, from.second, bx, by});
                 };
                 if (glyph.Lit(column + 1, row)) join(column + 1, row);
                 if (glyph.Lit(column, row + 1)) join(column, row + 1);
