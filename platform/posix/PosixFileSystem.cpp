@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <map>
+#include <random>
 #include <string_view>
 
 namespace quillora {
@@ -70,14 +72,36 @@ std::string PosixFileSystem::ResolveLinks(const std::string& path) {
     return current;
 }
 
-bool PosixFileSystem::CreateBeside(const std::string& target, Handle& file, std::string& temporaryPath) {
-    std::string pattern = target + ".XXXXXX";
-    if (pattern.size() >= PATH_MAX) {
-        pattern = FolderOf(target) + "/.quillora.XXXXXX";
+namespace {
+
+// A name beside target that nothing bears yet.
+std::string FreeNameBeside(const std::string& target) {
+    static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device random;
+    std::string base = target.size() + 7 >= PATH_MAX ? FolderOf(target) + "/.quillora" : target;
+    for (;;) {
+        std::string name = base + ".";
+        for (int i = 0; i < 6; ++i) name += kLetters[random() % (sizeof kLetters - 1)];
+        struct stat existing {};
+        if (::lstat(name.c_str(), &existing) != 0) return name;
     }
-    file = ::mkostemp(pattern.data(), O_CLOEXEC);
-    if (file < 0) return false;
-    temporaryPath = pattern;
+}
+
+}  // namespace
+
+bool PosixFileSystem::CreateBeside(const std::string& target, Handle& file, std::string& temporaryPath) {
+    // The new file stays without a name until it is complete (see Close), so a writer killed
+    // half way leaves nothing behind. Where the file system cannot do that, a named file.
+    file = ::access("/proc/self/fd", X_OK) == 0 ? ::open(FolderOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600) : -1;
+    if (file >= 0) {
+        temporaryPath = FreeNameBeside(target);
+        unnamed_[file] = temporaryPath;
+    } else {
+        std::string pattern = (target.size() + 7 >= PATH_MAX ? FolderOf(target) + "/.quillora" : target) + ".XXXXXX";
+        file = ::mkostemp(pattern.data(), O_CLOEXEC);
+        if (file < 0) return false;
+        temporaryPath = pattern;
+    }
 
     struct stat former {};
     mode_t mode;
@@ -89,6 +113,7 @@ bool PosixFileSystem::CreateBeside(const std::string& target, Handle& file, std:
         mode = 0666 & ~mask;
     }
     if (::fchmod(file, mode) != 0) {
+        unnamed_.erase(file);
         ::close(file);
         ::unlink(temporaryPath.c_str());
         return false;
@@ -106,7 +131,17 @@ std::int64_t PosixFileSystem::Write(Handle file, const char* bytes, std::size_t 
 
 bool PosixFileSystem::Flush(Handle file) { return ::fsync(file) == 0; }
 
-bool PosixFileSystem::Close(Handle file) { return ::close(file) == 0; }
+bool PosixFileSystem::Close(Handle file) {
+    bool named = true;
+    auto unnamed = unnamed_.find(file);
+    if (unnamed != unnamed_.end()) {
+        // Complete: now the new file gets its temporary name, ready to be renamed over its target.
+        const std::string self = "/proc/self/fd/" + std::to_string(file);
+        named = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, unnamed->second.c_str(), AT_SYMLINK_FOLLOW) == 0;
+        unnamed_.erase(unnamed);
+    }
+    return ::close(file) == 0 && named;
+}
 
 bool PosixFileSystem::Rename(const std::string& from, const std::string& to) {
     if (::rename(from.c_str(), to.c_str()) != 0) return false;

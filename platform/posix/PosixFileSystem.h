@@ -1,5 +1,7 @@
 #pragma once
 
+#include <map>
+
 #include "platform/FileSystem.h"
 
 namespace quillora {
@@ -19,6 +21,9 @@ public:
     bool Remove(const std::string& path) override;
     bool Lock(const std::string& path, Handle& lock) override;
     void Unlock(Handle lock) override;
+
+private:
+    std::map<Handle, std::string> unnamed_;  // new files without a name yet, and the name each will get
 };
 
 }  // namespace quillora

@@ -171,6 +171,25 @@ TEST_F(FileIoTest, EveryFailingWriteStepKeepsTheFormerContent) {
     }
 }
 
+// A writer killed before its new file is complete leaves nothing beside the target: the new
+// file gets its name only when it is closed, right before the rename.
+TEST_F(FileIoTest, AnUnfinishedNewFileHasNoName) {
+    const std::string path = folder / "index.html";
+    testing::ScratchFolder::Write(path, "former");
+    PosixFileSystem posix;
+    FileSystem::Handle file = -1;
+    std::string temporary;
+    ASSERT_TRUE(posix.CreateBeside(path, file, temporary));
+    ASSERT_EQ(posix.Write(file, "new", 3), 3);
+    ASSERT_TRUE(posix.Flush(file));
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"index.html"});
+    ASSERT_TRUE(posix.Close(file));
+    EXPECT_EQ(testing::ScratchFolder::Read(temporary), "new");
+    ASSERT_TRUE(posix.Rename(temporary, path));
+    EXPECT_EQ(testing::ScratchFolder::Read(path), "new");
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"index.html"});
+}
+
 TEST_F(FileIoTest, FailedWriteOfANewFileLeavesNothing) {
     const std::string path = folder / "new.html";
     files.FailAt(Step::Rename);
