@@ -23,6 +23,7 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QTimer>
 
 #include "resources/Resources.h"
@@ -46,6 +47,12 @@ QByteArray Bytes(std::string_view bytes) {
 // The multi-line field keeps its lines apart with "\n"; the window logic uses "\r\n".
 QString ToFieldLines(QString text) { return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
 QString FromFieldLines(QString text) { return text.replace(QStringLiteral("\n"), QStringLiteral("\r\n")); }
+
+// The field's text as it holds it. toPlainText() would turn no-break spaces into blanks and line
+// separators into line ends; only the paragraph separators between its lines become "\n" here.
+QString FieldText(const QPlainTextEdit& edit) {
+    return edit.document()->toRawText().replace(QChar::ParagraphSeparator, u'\n');
+}
 
 // An edit field that takes only digits from the keyboard; pasted text is not filtered.
 class DigitsOnlyLineEdit : public QLineEdit {
@@ -280,7 +287,7 @@ void QtDialogHost::EndDialog(DialogResult result) {
 std::string QtDialogHost::Text(int id) {
     QWidget* widget = Control(id);
     if (auto* edit = qobject_cast<QLineEdit*>(widget)) return ToLocal(edit->text());
-    if (auto* edit = qobject_cast<QPlainTextEdit*>(widget)) return ToLocal(FromFieldLines(edit->toPlainText()));
+    if (auto* edit = qobject_cast<QPlainTextEdit*>(widget)) return ToLocal(FromFieldLines(FieldText(*edit)));
     if (auto* button = qobject_cast<QAbstractButton*>(widget)) return ToLocal(button->text());
     if (auto* label = qobject_cast<QLabel*>(widget)) return ToLocal(label->text());
     return std::string();

@@ -159,6 +159,18 @@ TEST_F(QtDialogHostTest, TextsTravelAsLocalBytesWithCrLfLines) {
     EXPECT_EQ(host.Dialog().windowTitle(), QString::fromUtf8("Acme \xC3\x84rticles"));
 }
 
+TEST_F(QtDialogHostTest, ArticleTextKeepsEveryCharacterItHolds) {
+    // No-break spaces, line and paragraph separators are text of their own, not blanks or line ends.
+    const std::string text = "Mr.\xC2\xA0Smith\r\nsoft\xE2\x80\xA8" "break\r\n\xC2\xA0\xC2\xA0indented";
+    host.SetText(ControlId::kArticleText, text);
+    EXPECT_EQ(host.Text(ControlId::kArticleText), text);
+
+    QApplication::clipboard()->setText(QString::fromUtf8("pasted\xC2\xA0text\nline"));
+    host.SelectAllText(ControlId::kArticleText);
+    host.Paste(ControlId::kArticleText);
+    EXPECT_EQ(host.Text(ControlId::kArticleText), "pasted\xC2\xA0text\r\nline");
+}
+
 TEST_F(QtDialogHostTest, CheckStatesIncludingIndeterminate) {
     for (int state : {1, 0, 2}) {
         host.SetCheckState(ControlId::kUpdateIndex, state);
