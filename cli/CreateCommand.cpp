@@ -96,6 +96,16 @@ public:
         }
         articleText = TextBuffer(WithWindowsLineBreaks(text));
         articleTitle = TextBuffer(options_.title);
+        // Bad input is refused before any setting is read: a read creates the settings file on a
+        // first run, and bad input touches no file.
+        if (articleText.IsEmpty()) {
+            messages_.ShowError(ArticleCreator::kNoTextMessage);
+            return false;
+        }
+        if (options_.number && !ReadIntegerField(TextBuffer(*options_.number), articleNumber)) {
+            messages_.Show("Please enter an integer.", MessageIcon::None, MessageButtons::Ok);
+            return false;
+        }
         templatePath = options_.templatePath ? TextBuffer(Absolute(*options_.templatePath, platform_.workingFolder))
                                              : settings_.ReadText(kSettingsSection, "Template", TextBuffer());
         if (options_.updateIndex) {
@@ -107,9 +117,6 @@ public:
         }
         if (!options_.number) {
             articleNumber = ArticleCreator::NextArticleNumber(settings_.ReadInt(kSettingsSection, "Counter", 0));
-        } else if (!ReadIntegerField(TextBuffer(*options_.number), articleNumber)) {
-            messages_.Show("Please enter an integer.", MessageIcon::None, MessageButtons::Ok);
-            return false;
         }
         return true;
     }

@@ -12,7 +12,6 @@ namespace {
 
 const char kNoTemplateMessage[] = "Please select a template file first";
 const char kNoTitleMessage[] = "No article title entered";
-const char kNoTextMessage[] = "No article text entered";
 const char kProposedName[] = "article%04d";
 const char kSaveTitle[] = "Select where to save your new web page";
 

@@ -25,6 +25,8 @@ namespace quillora {
 // file "index" beside the new page.
 class ArticleCreator {
 public:
+    static constexpr char kNoTextMessage[] = "No article text entered";
+
     ArticleCreator(ArticleForm& form, FileIo& fileIo, SettingsStore& settings, FileDialogs& dialogs,
                    Messages& messages, Clock& clock, FileSystem& files);
 

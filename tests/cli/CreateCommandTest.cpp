@@ -175,6 +175,34 @@ TEST_F(CreateCommandTest, BadUsageTouchesNothing) {
     EXPECT_TRUE(config.Entries().empty());
 }
 
+// Refused before any setting is read, so that a first run leaves no settings file behind either.
+TEST_F(CreateCommandTest, BadInputTouchesNoFile) {
+    testing::ScratchFolder::Write(site / "empty.txt", "");
+    struct Case {
+        const char* name;
+        std::vector<std::string> arguments;
+        std::string errors;
+    };
+    const Case cases[] = {
+        {"number", {"--title", "T", "--text-file", "article.txt", "--template", "template.html", "--number", "1x"},
+         "Please enter an integer.\n"},
+        {"number without template", {"--title", "T", "--text-file", "article.txt", "--number", ""},
+         "Please enter an integer.\n"},
+        {"zero-byte text", {"--title", "T", "--text-file", "empty.txt", "--template", "template.html"},
+         "No article text entered\n"},
+        {"zero-byte text without template", {"--title", "T", "--text-file", "empty.txt"}, "No article text entered\n"},
+        {"missing text file", {"--title", "T", "--text-file", "missing.txt", "--template", "template.html"},
+         "Unable to read file: " + (site / "missing.txt") + "\n"},
+    };
+    for (const Case& c : cases) {
+        auto result = Run(c.arguments);
+        EXPECT_EQ(result.status, 1) << c.name;
+        EXPECT_EQ(result.errors, c.errors) << c.name;
+        EXPECT_TRUE(config.Entries().empty()) << c.name;
+    }
+    EXPECT_EQ(site.Entries(), (std::vector<std::string>{"article.txt", "empty.txt", "index.html", "template.html"}));
+}
+
 TEST_F(CreateCommandTest, HelpAndVersion) {
     auto help = Run({"--help"});
     EXPECT_EQ(help.status, 0);
