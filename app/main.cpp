@@ -13,8 +13,13 @@
 #include "platform/qt/QtShell.h"
 #include "ui/ArticleApp.h"
 
-int main(int argc, char** argv) {
-    QApplication qtApplication(argc, argv);
+int main(int, char** argv) {
+    // The program reads no command line: Qt is given the program's name alone, so that no
+    // argument can choose its platform, style or layout direction.
+    char programName[] = "quillora";
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0] != nullptr ? argv[0] : programName, nullptr};
+    QApplication qtApplication(qtArgc, qtArgv);
 
     quillora::PosixFileSystem fileSystem;
     quillora::HiveRegistry registry(fileSystem, quillora::HiveRegistry::DefaultFolder());
