@@ -32,7 +32,11 @@ bool FileIo::TryRead(const std::string& path, std::string& bytes) {
     std::int64_t size = 0;
     bool whole = files_.SizeOf(file, size) && size >= 0 && size <= kLargestFile;
     if (whole) {
-        bytes.resize(static_cast<std::size_t>(size));
+        try {
+            bytes.resize(static_cast<std::size_t>(size));
+        } catch (const std::bad_alloc&) {
+            whole = false;  // the file is still closed below
+        }
         std::size_t arrived = 0;
         while (whole && arrived < bytes.size()) {
             std::int64_t got = files_.Read(file, bytes.data() + arrived, bytes.size() - arrived);

@@ -2,13 +2,30 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <new>
 #include <string>
 #include <sys/stat.h>
 
 #include "fakes/FakeMessageBoxes.h"
 #include "fakes/FaultyFileSystem.h"
 #include "fakes/ScratchFolder.h"
+
+// Memory that runs out on demand: while set, every allocation of at least this many bytes fails.
+static std::size_t failAllocationsFrom = 0;
+
+// malloc and free pair up here; GCC sees the inlined free as the partner of a new expression.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void* operator new(std::size_t size) {
+    if (failAllocationsFrom != 0 && size >= failAllocationsFrom) throw std::bad_alloc();
+    if (void* block = std::malloc(size == 0 ? 1 : size)) return block;
+    throw std::bad_alloc();
+}
+void operator delete(void* block) noexcept { std::free(block); }
+void operator delete(void* block, std::size_t) noexcept { std::free(block); }
+#pragma GCC diagnostic pop
 
 namespace quillora {
 namespace {
@@ -116,6 +133,18 @@ TEST_F(FileIoTest, FilesThatEndEarlyOrAreTooLargeAreNotRead) {
         EXPECT_FALSE(oddIo.ReadWholeFile(TextBuffer(path)).has_value()) << extra;
         EXPECT_EQ(boxes.Texts(), std::vector<std::string>{ReadMessage(path)});
     }
+}
+
+TEST_F(FileIoTest, OutOfMemoryWhileReadingClosesTheFile) {
+    const std::string path = folder / "large.html";
+    testing::ScratchFolder::Write(path, std::string(1 << 20, 'x'));
+    failAllocationsFrom = 1 << 19;
+    auto read = io.ReadWholeFile(TextBuffer(path));
+    failAllocationsFrom = 0;
+    EXPECT_FALSE(read.has_value());
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{ReadMessage(path)});
+    EXPECT_EQ(files.Calls(Step::OpenForReading), 1);
+    EXPECT_EQ(files.Calls(Step::Close), 1) << "the file was left open";
 }
 
 TEST_F(FileIoTest, WritesCreateAndReplace) {
