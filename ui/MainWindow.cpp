@@ -162,7 +162,6 @@ void MainWindow::OnCloseRequested() {
     host_.EndDialog(DialogResult::Cancel);
 }
 
-// Routed here; their commands are not wired in yet.
 void MainWindow::OnCreateClicked() { creator_.OnCreateClicked(); }
 
 void MainWindow::OnHelpClicked() {
