@@ -216,7 +216,11 @@ void QtDialogHost::Build(const WindowTemplate& window) {
         } else if (control.IsButtonType(Style::kAutoCheckBox)) {
             widget = new AutoCheckBox(FromLocal(control.text), &dialog);
         } else if (control.IsButtonType(Style::kGroupBox)) {
-            widget = new QGroupBox(FromLocal(control.text), &dialog);
+            // Only a frame: it lies beneath the controls it surrounds and lets their clicks through.
+            auto* frame = new QGroupBox(FromLocal(control.text), &dialog);
+            frame->setAttribute(Qt::WA_TransparentForMouseEvents);
+            frame->lower();
+            widget = frame;
         } else if (control.IsPushButton()) {
             // A button with a face shows only its picture, or nothing while it has none.
             auto* button = new QPushButton(control.Has(Style::kButtonBitmap) ? QString() : FromLocal(control.text), &dialog);

@@ -15,6 +15,7 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <cstdio>
 #include <string>
@@ -292,6 +293,27 @@ TEST_F(QtDialogHostTest, ClicksReachTheirHandlers) {
     QTest::mouseClick(host.Control(ControlId::kBanner), Qt::LeftButton);
     QTest::mouseClick(host.Control(ControlId::kUpdateIndex), Qt::LeftButton);
     EXPECT_EQ(handler.commands, (std::vector<int>{ControlId::kSelectButton, ControlId::kBanner}));
+}
+
+TEST_F(QtDialogHostTest, ClicksThroughTheWindowReachTheControlUnderThePointer) {
+    Open();
+    for (const ControlTemplate& control : MainWindowTemplate().controls) {
+        if (control.id == ControlId::kUnaddressed) continue;
+        SCOPED_TRACE(control.id);
+        QWidget* widget = host.Control(control.id);
+        QWidget* found = host.Dialog().childAt(widget->geometry().center());
+        EXPECT_TRUE(found == widget || widget->isAncestorOf(found)) << "nothing lies over the control";
+    }
+    // As the window system delivers them: to whatever widget lies at the place.
+    QWindow* window = host.Dialog().windowHandle();
+    ASSERT_NE(window, nullptr);
+    for (int id : {ControlId::kHelpButton, ControlId::kCreateButton, ControlId::kBanner}) {
+        handler.commands.clear();
+        QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, host.Control(id)->geometry().center());
+        EXPECT_EQ(handler.commands, std::vector<int>{id});
+    }
+    QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, host.Control(ControlId::kArticleTitle)->geometry().center());
+    EXPECT_EQ(FocusedId(), ControlId::kArticleTitle) << "a click puts the caret in the field";
 }
 
 TEST_F(QtDialogHostTest, RunModalReturnsTheResultTheCommandEndedWith) {
