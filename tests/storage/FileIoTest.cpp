@@ -86,6 +86,7 @@ TEST_F(FileIoTest, ReadFailuresShowTheReadMessageOnce) {
     const std::string path = folder / "page.html";
     testing::ScratchFolder::Write(path, "content");
     std::filesystem::create_directory(folder / "folder.html");
+    ASSERT_EQ(mkfifo((folder / "pipe.html").c_str(), 0600), 0);  // no writer: opening it must not wait
     struct Case {
         const char* name;
         std::string path;
@@ -94,6 +95,7 @@ TEST_F(FileIoTest, ReadFailuresShowTheReadMessageOnce) {
     const Case cases[] = {
         {"missing", folder / "missing.html", Step::Exists},  // Exists is never called: no fault
         {"folder", folder / "folder.html", Step::Exists},
+        {"named pipe", folder / "pipe.html", Step::Exists},
         {"open", path, Step::OpenForReading},
         {"size", path, Step::SizeOf},
         {"read", path, Step::Read},
