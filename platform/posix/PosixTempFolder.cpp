@@ -51,10 +51,14 @@ std::string PosixTempFolder::FallbackFolder() const {
 }
 
 std::string PosixTempFolder::Folder() {
-    for (const std::string& folder : {PrivateFolder(), FallbackFolder()}) {
-        if (!folder.empty() && Usable(folder)) return folder;
-    }
-    return kUnusable;
+    const std::string privateFolder = PrivateFolder();
+    if (Usable(privateFolder)) return privateFolder;
+    const std::string fallback = FallbackFolder();
+    if (fallback.empty()) return kUnusable;
+    // A user may have no cache folder yet: it is made as the quillora folder inside it is, for
+    // the user alone, one level only.
+    MakeFolder(fallback.substr(0, fallback.find_last_of('/', fallback.size() - 2)));
+    return Usable(fallback) ? fallback : kUnusable;
 }
 
 bool PosixTempFolder::Usable(const std::string& folder) {

@@ -91,6 +91,19 @@ TEST_F(TempFolderTest, ARealLinkOrFileInThePrivateFolderPlaceIsRefused) {
     EXPECT_EQ(PosixTempFolder(InScratch(), ::geteuid()).Folder(), CacheEntry() + "/");
 }
 
+TEST_F(TempFolderTest, TheFallbackCreatesTheUsersCacheFolderWhenItHasNone) {
+    std::filesystem::create_directory(scratch / "home");
+    Environment environment = InScratch();
+    environment.cacheHome.clear();
+    environment.home = scratch / "home";
+    testing::LyingTempFolder folder(environment, ::geteuid());
+    folder.lies[PrivateEntry()] = testing::LyingTempFolder::Lie::NotOwned;
+    EXPECT_EQ(folder.Folder(), scratch / "home/.cache/quillora/");
+    struct stat info {};
+    ASSERT_EQ(::lstat((scratch / "home/.cache").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+}
+
 TEST_F(TempFolderTest, AFolderThatCannotBeCreatedIsRefused) {
     Environment environment = InScratch();
     environment.runtimeDir = scratch / "missing/run";  // its parent does not exist
