@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <new>
 #include <string>
 #include <string_view>
 
@@ -44,6 +45,40 @@ public:
     // is held until Unlock, and released when the process ends.
     virtual bool Lock(const std::string& path, Handle& lock) = 0;
     virtual void Unlock(Handle lock) = 0;
+
+    enum class WholeRead { Read, NotOpened, TooLarge, Failed };
+
+    // Every byte of the file at path into bytes, looping until all have arrived. A file that
+    // is larger than largest, is no regular file, ends before its size or cannot be held in
+    // memory is not read; the file is closed on every way out.
+    WholeRead ReadWhole(const std::string& path, std::int64_t largest, std::string& bytes) {
+        Handle file = -1;
+        if (!OpenForReading(path, file)) return WholeRead::NotOpened;
+        std::int64_t size = 0;
+        bool whole = SizeOf(file, size) && size >= 0;
+        if (whole && size > largest) {
+            Close(file);
+            return WholeRead::TooLarge;
+        }
+        if (whole) {
+            try {
+                bytes.resize(static_cast<std::size_t>(size));
+            } catch (const std::bad_alloc&) {
+                whole = false;
+            }
+        }
+        std::size_t arrived = 0;
+        while (whole && arrived < bytes.size()) {
+            std::int64_t got = Read(file, bytes.data() + arrived, bytes.size() - arrived);
+            if (got <= 0) {
+                whole = false;  // an error, or the file ended before its size
+            } else {
+                arrived += static_cast<std::size_t>(got);
+            }
+        }
+        whole = Close(file) && whole;
+        return whole ? WholeRead::Read : WholeRead::Failed;
+    }
 
     // The first half of replacing target: a new file beside it holding exactly bytes, on the
     // disk and closed. False, with no new file left, when a step fails; then the caller renames

@@ -27,28 +27,7 @@ std::optional<std::string> FileIo::ReadWholeFile(const TextBuffer& path) {
 }
 
 bool FileIo::TryRead(const std::string& path, std::string& bytes) {
-    FileSystem::Handle file = -1;
-    if (!files_.OpenForReading(path, file)) return false;
-    std::int64_t size = 0;
-    bool whole = files_.SizeOf(file, size) && size >= 0 && size <= kLargestFile;
-    if (whole) {
-        try {
-            bytes.resize(static_cast<std::size_t>(size));
-        } catch (const std::bad_alloc&) {
-            whole = false;  // the file is still closed below
-        }
-        std::size_t arrived = 0;
-        while (whole && arrived < bytes.size()) {
-            std::int64_t got = files_.Read(file, bytes.data() + arrived, bytes.size() - arrived);
-            if (got <= 0) {
-                whole = false;  // an error, or the file ended before its size
-            } else {
-                arrived += static_cast<std::size_t>(got);
-            }
-        }
-    }
-    bool closed = files_.Close(file);
-    return whole && closed;
+    return files_.ReadWhole(path, kLargestFile, bytes) == FileSystem::WholeRead::Read;
 }
 
 bool FileIo::WriteWholeFile(const TextBuffer& path, std::string_view bytes, Links links) {

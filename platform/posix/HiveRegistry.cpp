@@ -182,33 +182,20 @@ HiveRegistry::Snapshot HiveRegistry::Load() {
 
 // The whole file when the result is true; otherwise state tells why there is nothing to parse.
 bool HiveRegistry::TryRead(std::string& bytes, State& state) {
-    FileSystem::Handle file = -1;
-    if (!files_.OpenForReading(hivePath_, file)) {
-        state = files_.Exists(hivePath_) ? State::Unreadable : State::Missing;
-        return false;
+    switch (files_.ReadWhole(hivePath_, kLargestHive, bytes)) {
+        case FileSystem::WholeRead::Read:
+            return true;
+        case FileSystem::WholeRead::NotOpened:
+            state = files_.Exists(hivePath_) ? State::Unreadable : State::Missing;
+            return false;
+        case FileSystem::WholeRead::TooLarge:
+            state = State::Broken;
+            return false;
+        case FileSystem::WholeRead::Failed:
+            break;
     }
-    std::int64_t size = 0;
-    bool whole = files_.SizeOf(file, size) && size >= 0;
-    if (whole && size > kLargestHive) {
-        files_.Close(file);
-        state = State::Broken;
-        return false;
-    }
-    if (whole) {
-        bytes.resize(static_cast<std::size_t>(size));
-        std::size_t arrived = 0;
-        while (whole && arrived < bytes.size()) {
-            std::int64_t got = files_.Read(file, bytes.data() + arrived, bytes.size() - arrived);
-            if (got <= 0) {
-                whole = false;
-            } else {
-                arrived += static_cast<std::size_t>(got);
-            }
-        }
-    }
-    whole = files_.Close(file) && whole;
-    if (!whole) state = State::Unreadable;
-    return whole;
+    state = State::Unreadable;
+    return false;
 }
 
 bool HiveRegistry::Change(const std::function<Edit(HiveFile&)>& edit) {
