@@ -102,6 +102,11 @@ protected:
         event->accept();
         if (click) onClick_();
     }
+    // The second press of a double click arrives as a press and then this; it is no click of its own.
+    void mouseDoubleClickEvent(QMouseEvent* event) override {
+        pressed_ = false;
+        event->accept();
+    }
 
 private:
     std::function<void()> onClick_;

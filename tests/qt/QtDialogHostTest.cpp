@@ -316,6 +316,13 @@ TEST_F(QtDialogHostTest, ClicksThroughTheWindowReachTheControlUnderThePointer) {
     EXPECT_EQ(FocusedId(), ControlId::kArticleTitle) << "a click puts the caret in the field";
 }
 
+TEST_F(QtDialogHostTest, ADoubleClickOnTheBannerIsOneClick) {
+    Open();
+    QTest::mouseDClick(host.Dialog().windowHandle(), Qt::LeftButton, Qt::NoModifier,
+                       host.Control(ControlId::kBanner)->geometry().center());
+    EXPECT_EQ(handler.commands, std::vector<int>{ControlId::kBanner}) << "its second click is a double click, not a click";
+}
+
 TEST_F(QtDialogHostTest, RunModalReturnsTheResultTheCommandEndedWith) {
     handler.endOnClose = true;
     QTimer::singleShot(0, [&] { Key(ControlId::kArticleTitle, Qt::Key_Return); });
