@@ -103,7 +103,7 @@ public:
             return false;
         }
         if (options_.number && !ReadIntegerField(TextBuffer(*options_.number), articleNumber)) {
-            messages_.Show("Please enter an integer.", MessageIcon::None, MessageButtons::Ok);
+            messages_.Show(kNotAnIntegerMessage, MessageIcon::None, MessageButtons::Ok);
             return false;
         }
         templatePath = options_.templatePath ? TextBuffer(Absolute(*options_.templatePath, platform_.workingFolder))
@@ -111,9 +111,7 @@ public:
         if (options_.updateIndex) {
             updateIndex = *options_.updateIndex ? 1 : 0;
         } else {
-            // As the check box shows the stored value: anything outside 0 to 2 is cleared.
-            std::int32_t stored = settings_.ReadInt(kSettingsSection, "Index", 1);
-            updateIndex = (stored >= 0 && stored <= 2) ? stored : 0;
+            updateIndex = CheckStateFor(settings_.ReadInt(kSettingsSection, "Index", 1));  // as the box shows it
         }
         if (!options_.number) {
             articleNumber = ArticleCreator::NextArticleNumber(settings_.ReadInt(kSettingsSection, "Counter", 0));

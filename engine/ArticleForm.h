@@ -24,6 +24,10 @@ public:
     std::int32_t articleNumber = 0;
     std::int32_t updateIndex = 0;
     TextBuffer pageBuffer;  // working page of the Create command; empty between commands
+
+    // The state the index check box takes for an updateIndex value: 0 cleared, 1 checked,
+    // 2 indeterminate; any other value shows as cleared.
+    static std::int32_t CheckStateFor(std::int32_t value) { return (value < 0 || value > 2) ? 0 : value; }
 };
 
 }  // namespace quillora

@@ -13,7 +13,6 @@
 namespace quillora {
 namespace {
 
-const char kNotAnInteger[] = "Please enter an integer.";
 const char kSelectTitle[] = "Select your template file";
 const char kTemplateFilter[] = "HTML Files (*.htm, *.html)|*.htm;*.html|Php Files (*.php)|*.php|All Files (*.*)|*.*||";
 
@@ -106,7 +105,7 @@ bool MainWindow::ReadFields() {
 }
 
 void MainWindow::RejectArticleNumber() {
-    application.messages.Show(kNotAnInteger, MessageIcon::None, MessageButtons::Ok);
+    application.messages.Show(kNotAnIntegerMessage, MessageIcon::None, MessageButtons::Ok);
     host_.SetFocus(ControlId::kArticleNumber);
     host_.SelectAllText(ControlId::kArticleNumber);
 }
@@ -120,7 +119,7 @@ void MainWindow::ShowFields() {
         helpButton = ControlId::kHelpButton;
         controlsBound_ = true;
     }
-    if (updateIndex < 0 || updateIndex > 2) updateIndex = 0;
+    updateIndex = CheckStateFor(updateIndex);
     host_.SetCheckState(ControlId::kUpdateIndex, updateIndex);
     ExchangeText(ControlId::kArticleText, articleText, false);
     ExchangeText(ControlId::kArticleTitle, articleTitle, false);
