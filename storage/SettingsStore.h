@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "engine/TextBuffer.h"
 #include "platform/Registry.h"
@@ -25,6 +26,8 @@ public:
 
 private:
     bool OpenSection(const TextBuffer& section, Registry::Key& key);
+    bool Query(const TextBuffer& section, const TextBuffer& name, std::string& data);
+    bool Store(const TextBuffer& section, const TextBuffer& name, RegistryType type, const std::string& data);
 
     Registry& registry_;
     const TextBuffer& registryKey_;
