@@ -26,19 +26,11 @@
 #include <QTextDocument>
 #include <QTimer>
 
+#include "platform/qt/LocalText.h"
 #include "resources/Resources.h"
 
 namespace quillora {
 namespace {
-
-QString FromLocal(std::string_view bytes) {
-    return QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
-
-std::string ToLocal(const QString& text) {
-    QByteArray bytes = text.toLocal8Bit();
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
 
 QByteArray Bytes(std::string_view bytes) {
     return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));

@@ -3,14 +3,9 @@
 #include <QDir>
 #include <QFileDialog>
 
+#include "platform/qt/LocalText.h"
+
 namespace quillora {
-namespace {
-
-QString FromLocal(const std::string& bytes) {
-    return QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
-
-}  // namespace
 
 QStringList QtNameFilters(const std::string& filter) {
     QStringList parts = FromLocal(filter).split(u'|');
@@ -54,8 +49,7 @@ bool QtFileDialogs::Run(const FileDialogRequest& request, bool save, std::string
     if (dialog->exec() != QDialog::Accepted) return false;
     QStringList files = dialog->selectedFiles();
     if (files.isEmpty()) return false;
-    QByteArray path = QDir::toNativeSeparators(files.front()).toLocal8Bit();
-    chosen.assign(path.constData(), static_cast<std::size_t>(path.size()));
+    chosen = ToLocal(QDir::toNativeSeparators(files.front()));
     return true;
 }
 

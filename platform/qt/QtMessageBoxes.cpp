@@ -6,6 +6,8 @@
 #include <QMessageBox>
 #include <QWidget>
 
+#include "platform/qt/LocalText.h"
+
 namespace quillora {
 namespace {
 
@@ -36,9 +38,9 @@ std::vector<std::pair<QMessageBox::StandardButton, MessageAnswer>> ButtonsOf(Mes
 MessageAnswer QtMessageBoxes::Show(const MessageRequest& request) {
     // Over the owner window once it is shown; before that (the terms of use) in the middle of the screen.
     QMessageBox box(owner_ != nullptr && owner_->isVisible() ? owner_ : nullptr);
-    box.setWindowTitle(QString::fromLocal8Bit(request.caption.data(), static_cast<qsizetype>(request.caption.size())));
+    box.setWindowTitle(FromLocal(request.caption));
     box.setTextFormat(Qt::PlainText);
-    box.setText(QString::fromLocal8Bit(request.text.data(), static_cast<qsizetype>(request.text.size())));
+    box.setText(FromLocal(request.text));
     box.setIcon(IconOf(request.icon));
 
     const auto buttons = ButtonsOf(request.buttons);
