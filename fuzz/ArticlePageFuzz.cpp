@@ -64,23 +64,6 @@ Conversion Convert(const ReferenceText& model, const std::string& text) {
     return c;
 }
 
-std::vector<std::string> Split(std::string_view rest, std::size_t parts) {
-    std::vector<std::string> out;
-    while (out.size() + 1 < parts) {
-        auto zero = rest.find('\0');
-        if (zero == std::string_view::npos) break;
-        out.emplace_back(rest.substr(0, zero));
-        rest.remove_prefix(zero + 1);
-    }
-    out.emplace_back(rest.substr(0, rest.find('\0')));
-    out.resize(parts);
-    return out;
-}
-
-void Expect(bool condition, const char* what, const std::string& detail) {
-    if (!condition) Fail(what, detail);
-}
-
 void Run(CodePageKind kind, bool clockFails, const std::string& page, const std::string& text, const std::string& title) {
     const ReferenceText model(kind);
     const std::string inputs = std::string(NameOf(kind)) + "\ntemplate " + Show(page) + "\ntext " + Show(text) +

@@ -21,10 +21,6 @@
 namespace quillora::fuzz {
 namespace {
 
-void Expect(bool condition, const char* what, const std::string& detail) {
-    if (!condition) Fail(what, detail);
-}
-
 std::string Lowered(std::string text) {
     for (char& c : text) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
     return text;

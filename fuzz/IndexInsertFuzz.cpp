@@ -25,23 +25,6 @@ namespace {
 const std::string kPlainMarker = "INSERT INDEX HERE";
 const std::string kCommentMarker = "<!--INSERT INDEX HERE-->";
 
-void Expect(bool condition, const char* what, const std::string& detail) {
-    if (!condition) Fail(what, detail);
-}
-
-std::vector<std::string> Split(std::string_view rest, std::size_t parts) {
-    std::vector<std::string> out;
-    while (out.size() + 1 < parts) {
-        auto zero = rest.find('\0');
-        if (zero == std::string_view::npos) break;
-        out.emplace_back(rest.substr(0, zero));
-        rest.remove_prefix(zero + 1);
-    }
-    out.emplace_back(rest.substr(0, rest.find('\0')));
-    out.resize(parts);
-    return out;
-}
-
 std::int32_t NumberOf(const std::string& digits) {
     long long value = std::strtoll(digits.c_str(), nullptr, 10);
     if (value > INT32_MAX) value = INT32_MAX;

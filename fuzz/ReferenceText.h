@@ -23,6 +23,24 @@ namespace quillora::fuzz {
     std::abort();
 }
 
+inline void Expect(bool condition, const char* what, const std::string& detail) {
+    if (!condition) Fail(what, detail);
+}
+
+// The input cut at its zero bytes into parts texts; missing parts are empty.
+inline std::vector<std::string> Split(std::string_view rest, std::size_t parts) {
+    std::vector<std::string> out;
+    while (out.size() + 1 < parts) {
+        auto zero = rest.find('\0');
+        if (zero == std::string_view::npos) break;
+        out.emplace_back(rest.substr(0, zero));
+        rest.remove_prefix(zero + 1);
+    }
+    out.emplace_back(rest.substr(0, rest.find('\0')));
+    out.resize(parts);
+    return out;
+}
+
 inline std::string Show(std::string_view bytes) {
     std::string shown = "\"";
     for (unsigned char c : bytes) {
