@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <map>
 #include <set>
 #include <string>
@@ -10,6 +11,13 @@
 #include "platform/Registry.h"
 
 namespace quillora::testing {
+
+// The four bytes of a REG_DWORD, least significant first.
+inline std::string Dword(std::int32_t value) {
+    std::string data(4, '\0');
+    for (std::size_t i = 0; i < 4; ++i) data[i] = static_cast<char>((static_cast<std::uint32_t>(value) >> (8 * i)) & 0xFF);
+    return data;
+}
 
 // An in-memory registry. HKEY_CURRENT_USER\Software exists from the start; key names compare
 // without regard to case. It can refuse every operation, and counts open keys.

@@ -20,6 +20,7 @@
 #include "engine/TextBuffer.h"
 #include "fakes/FakeArticleForm.h"
 #include "fakes/FakeMessageBoxes.h"
+#include "fakes/MemoryRegistry.h"
 #include "fakes/ScratchFolder.h"
 #include "platform/posix/HiveFile.h"
 #include "platform/posix/HiveRegistry.h"
@@ -203,12 +204,6 @@ void ApplySettingsStep(SettingsStore& store, std::int64_t n, bool& stored) {
                         : store.WriteText("LU", "Template", TextBuffer(TemplatePathOf(n / 2)));
 }
 
-std::string Dword(std::int64_t value) {
-    std::string data(4, '\0');
-    for (std::size_t i = 0; i < 4; ++i) data[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-    return data;
-}
-
 TEST_F(CrashTest, TheSettingsHiveBeingChangedIsAlwaysTheFormerOrTheNewFile) {
     const std::string realFolder = folder / "config";
     const std::string mirrorFolder = folder / "mirror";
@@ -263,10 +258,10 @@ TEST_F(CrashTest, TheSettingsHiveBeingChangedIsAlwaysTheFormerOrTheNewFile) {
         const HiveValue* templatePath = hive->FindValue(kLu, "Template");
         const HiveValue* terms = hive->FindValue(kLu, "Terms");
         ASSERT_NE(terms, nullptr);
-        EXPECT_EQ(terms->data, Dword(1));
+        EXPECT_EQ(terms->data, testing::Dword(1));
         if (state >= 1) {
             ASSERT_NE(counter, nullptr);
-            EXPECT_EQ(counter->data, Dword((state + 1) / 2));
+            EXPECT_EQ(counter->data, testing::Dword(static_cast<std::int32_t>((state + 1) / 2)));
         }
         if (state >= 2) {
             ASSERT_NE(templatePath, nullptr);

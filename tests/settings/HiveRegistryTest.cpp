@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "fakes/FaultyFileSystem.h"
+#include "fakes/MemoryRegistry.h"
 #include "fakes/ScratchFolder.h"
 #include "platform/posix/HiveFile.h"
 #include "platform/posix/PosixFileSystem.h"
@@ -30,12 +31,7 @@ const std::string kHead = "REGEDIT4\n\n[" + kLu + "]\n";
 
 std::string Text(const TextBuffer& text) { return std::string(text.Bytes()); }
 
-std::string Dword(std::int32_t value) {
-    auto bits = static_cast<std::uint32_t>(value);
-    std::string data;
-    for (int i = 0; i < 4; ++i) data.push_back(static_cast<char>((bits >> (8 * i)) & 0xFF));
-    return data;
-}
+using testing::Dword;
 
 class HiveRegistryTest : public ::testing::Test {
 protected:

@@ -28,12 +28,7 @@ struct Stored {
 
 std::string Text(const TextBuffer& text) { return std::string(text.Bytes()); }
 
-std::string Dword(std::int32_t value) {
-    auto bits = static_cast<std::uint32_t>(value);
-    std::string data;
-    for (int i = 0; i < 4; ++i) data.push_back(static_cast<char>((bits >> (8 * i)) & 0xFF));
-    return data;
-}
+using testing::Dword;
 
 // A registry for the store, and a way past the store to what it holds.
 class Backend {

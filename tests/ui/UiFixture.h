@@ -22,13 +22,6 @@ namespace quillora::testing {
 
 inline constexpr char kSettingsKey[] = "Software\\Tessaline\\Quillora\\LU";
 
-// The four bytes of a REG_DWORD, least significant first.
-inline std::string Dword(std::int32_t value) {
-    std::string data(4, '\0');
-    for (std::size_t i = 0; i < 4; ++i) data[i] = static_cast<char>(static_cast<std::uint32_t>(value) >> (8 * i));
-    return data;
-}
-
 // The program on the test platform: the application object over fakes, run through StartUp.
 class UiFixture : public ::testing::Test {
 protected:
