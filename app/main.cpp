@@ -20,6 +20,8 @@ int main(int, char** argv) {
     int qtArgc = 1;
     char* qtArgv[] = {argv[0] != nullptr ? argv[0] : programName, nullptr};
     QApplication qtApplication(qtArgc, qtArgv);
+    // Lets the desktop match the window to the program's menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(QUILLORA_APP_ID));
 
     quillora::PosixFileSystem fileSystem;
     quillora::HiveRegistry registry(fileSystem, quillora::HiveRegistry::DefaultFolder());
