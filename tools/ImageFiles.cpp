@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <stdexcept>
+#include <string_view>
 
+#include "Deflate.h"
 #include "GifLzw.h"
 
 namespace quillora::tools {
@@ -120,6 +123,60 @@ std::string IconBitmap(const Canvas& picture, int bitsPerPixel) {
     return out.Take();
 }
 
+// A big-endian field, as PNG writes its numbers.
+void BigEndian32(std::string& out, std::uint32_t value) {
+    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<char>((value >> shift) & 0xFF));
+}
+
+void PngChunk(std::string& png, std::string_view type, std::string_view data) {
+    BigEndian32(png, static_cast<std::uint32_t>(data.size()));
+    const std::string body = std::string(type) + std::string(data);
+    png += body;
+    BigEndian32(png, Crc32(body));
+}
+
+int Paeth(int left, int above, int aboveLeft) {
+    const int estimate = left + above - aboveLeft;
+    const int toLeft = std::abs(estimate - left);
+    const int toAbove = std::abs(estimate - above);
+    const int toAboveLeft = std::abs(estimate - aboveLeft);
+    if (toLeft <= toAbove && toLeft <= toAboveLeft) return left;
+    return toAbove <= toAboveLeft ? above : aboveLeft;
+}
+
+// What PNG filter type 0 to 4 (none, sub, up, average, Paeth) predicts a byte to be from the
+// bytes of the pixel to its left, above it and above to the left.
+int Predicted(int type, int left, int up, int upLeft) {
+    switch (type) {
+        case 1: return left;
+        case 2: return up;
+        case 3: return (left + up) / 2;
+        case 4: return Paeth(left, up, upLeft);
+        default: return 0;
+    }
+}
+
+// A row of RGBA bytes after the filter of the given type, led by the type byte. above is the
+// unfiltered row before it, zeros for the first row.
+std::string FilterRow(int type, std::string_view row, std::string_view above) {
+    constexpr std::size_t kBytesPerPixel = 4;
+    std::string filtered(1, static_cast<char>(type));
+    for (std::size_t i = 0; i < row.size(); ++i) {
+        const int left = i >= kBytesPerPixel ? static_cast<unsigned char>(row[i - kBytesPerPixel]) : 0;
+        const int up = static_cast<unsigned char>(above[i]);
+        const int upLeft = i >= kBytesPerPixel ? static_cast<unsigned char>(above[i - kBytesPerPixel]) : 0;
+        filtered.push_back(static_cast<char>(static_cast<unsigned char>(row[i]) - Predicted(type, left, up, upLeft)));
+    }
+    return filtered;
+}
+
+// How far the filtered bytes lie from zero, bytes taken as signed.
+int FilterCost(std::string_view filtered) {
+    int cost = 0;
+    for (std::size_t i = 1; i < filtered.size(); ++i) cost += std::abs(static_cast<int>(static_cast<signed char>(filtered[i])));
+    return cost;
+}
+
 }  // namespace
 
 std::string EncodeBmp8(const IndexedImage& image) {
@@ -174,6 +231,41 @@ std::string EncodeIcon(const std::vector<IconImage>& images) {
     }
     for (const auto& bitmap : bitmaps) out.Text(bitmap);
     return out.Take();
+}
+
+std::string EncodePng(const Canvas& canvas) {
+    const auto width = static_cast<std::size_t>(canvas.Width());
+    std::string filteredRows;
+    std::string above(4 * width, '\0');
+    for (int y = 0; y < canvas.Height(); ++y) {
+        std::string row;
+        for (int x = 0; x < canvas.Width(); ++x) {
+            const Colour c = canvas.Get(x, y);
+            row += {static_cast<char>(c.r), static_cast<char>(c.g), static_cast<char>(c.b), static_cast<char>(c.a)};
+        }
+        std::string best = FilterRow(0, row, above);
+        int bestCost = FilterCost(best);
+        for (int type = 1; type <= 4; ++type) {
+            std::string filtered = FilterRow(type, row, above);
+            if (const int cost = FilterCost(filtered); cost < bestCost) {
+                best = std::move(filtered);
+                bestCost = cost;
+            }
+        }
+        filteredRows += best;
+        above = std::move(row);
+    }
+
+    std::string header;
+    BigEndian32(header, static_cast<std::uint32_t>(canvas.Width()));
+    BigEndian32(header, static_cast<std::uint32_t>(canvas.Height()));
+    header += {8, 6, 0, 0, 0};  // 8 bits a channel, RGBA, deflate, adaptive filters, not interlaced
+
+    std::string png("\x89PNG\r\n\x1A\n", 8);
+    PngChunk(png, "IHDR", header);
+    PngChunk(png, "IDAT", ZlibCompress(filteredRows));
+    PngChunk(png, "IEND", "");
+    return png;
 }
 
 std::size_t GifFileSize(std::size_t lzwBytes) {

@@ -25,6 +25,11 @@ std::string EncodeIcon(const std::vector<IconImage>& images);
 // transparency and one whole, non-interlaced image. extraRestart goes to the LZW encoder.
 std::string EncodeGif(const IndexedImage& image, int extraRestart = -1);
 
+// A PNG file of 8-bit RGBA, not interlaced, with the canvas's pixels exactly as they are. Each
+// row gets the filter whose output has the smallest sum of absolute values (bytes taken as
+// signed); the filtered rows are deflated into one IDAT chunk.
+std::string EncodePng(const Canvas& canvas);
+
 // The size in bytes of the GIF file whose LZW data is the given number of bytes.
 std::size_t GifFileSize(std::size_t lzwBytes);
 

@@ -1,4 +1,5 @@
-// Draws Quillora's pictures and writes them in the forms the program embeds:
+// Draws Quillora's pictures and writes them in the forms the program embeds, and the icon as
+// PNG files for the desktop's icon theme (icons/quillora-<size>.png, installed by the package, not embedded):
 //   resource_generator <output folder>
 // The same run always gives the same bytes.
 
@@ -72,6 +73,11 @@ void Generate(const std::filesystem::path& folder) {
         icons.push_back({&ball, 32});
     }
     WriteFile(folder / "quillora.ico", EncodeIcon(icons));
+
+    // The desktop's icon theme takes the icon as PNG files of fixed sizes.
+    std::filesystem::create_directories(folder / "icons");
+    for (int size : {16, 24, 32, 48, 64, 128, 256})
+        WriteFile(folder / "icons" / ("quillora-" + std::to_string(size) + ".png"), EncodePng(DrawGoldBall(size)));
 
     WriteFile(folder / "help_picture.gif", HelpPictureGif());
 }

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -46,14 +48,28 @@ TEST(ResourceGeneratorTest, WritesExactlyTheCommittedPictures) {
     ASSERT_EQ(std::system(command.c_str()), 0) << testing::ScratchFolder::Read(log);
 
     const std::vector<std::string> pictures = {"banner.bmp",     "create_face.bmp", "help_face.bmp",  "help_picture.gif",
-                                               "paste_face.bmp", "quillora.ico",    "select_face.bmp"};
-    std::vector<std::string> written;
-    for (const auto& entry : std::filesystem::directory_iterator(output)) written.push_back(entry.path().filename().string());
-    std::sort(written.begin(), written.end());
-    EXPECT_EQ(written, pictures);
-    for (const auto& name : pictures) {
+                                               "icons",          "paste_face.bmp",  "quillora.ico",   "select_face.bmp"};
+    const std::vector<std::string> icons = {"quillora-128.png", "quillora-16.png", "quillora-24.png", "quillora-256.png",
+                                            "quillora-32.png",  "quillora-48.png", "quillora-64.png"};
+    auto entries = [](const std::string& folder) {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    EXPECT_EQ(entries(output), pictures);
+    ASSERT_TRUE(std::filesystem::is_directory(output + "/icons"));
+    EXPECT_EQ(entries(output + "/icons"), icons);
+
+    std::vector<std::string> files;
+    for (const auto& name : pictures)
+        if (name != "icons") files.push_back(name);
+    for (const auto& name : icons) files.push_back("icons/" + name);
+    for (const auto& name : files) {
         const std::string made = testing::ScratchFolder::Read(output + "/" + name);
-        EXPECT_TRUE(made == testing::CommittedResource(name)) << name << " differs from the committed file";
+        const std::string committed = testing::CommittedResource(name);
+        EXPECT_FALSE(committed.empty()) << name;
+        EXPECT_TRUE(made == committed) << name << " differs from the committed file";
     }
 }
 

@@ -1,10 +1,12 @@
-// The forms of the embedded pictures, read field by field from their bytes.
+// The forms of the committed pictures, read field by field from their bytes.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <set>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "resources/Resources.h"
 #include "ResourceBytes.h"
@@ -211,6 +213,104 @@ TEST(HelpPictureFormTest, TheWalkerRejectsBrokenFiles) {
     std::string withComment = gif;
     withComment.insert(13 + 768, std::string("\x21\xFE\x02hi\x00", 6));
     EXPECT_EQ(ReadGifLayout(withComment).otherExtensions, 1);
+}
+
+
+// ---- The PNG files of the desktop's icon theme ----
+
+std::uint32_t BigEndian32(std::string_view bytes, std::size_t at) {
+    return U8(bytes, at) << 24 | U8(bytes, at + 1) << 16 | U8(bytes, at + 2) << 8 | U8(bytes, at + 3);
+}
+
+// CRC-32 bit by bit, as the PNG format defines it.
+std::uint32_t ChunkCrc(std::string_view bytes) {
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (const char byte : bytes) {
+        crc ^= static_cast<unsigned char>(byte);
+        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+    }
+    return ~crc;
+}
+
+struct PngChunk {
+    std::string type;
+    std::string_view data;
+    bool crcMatches = false;
+};
+
+// The chunks of a PNG file; error is empty when the signature is there and the last chunk
+// ends exactly at the end of the file.
+struct PngLayout {
+    std::string error;
+    std::vector<PngChunk> chunks;
+};
+
+PngLayout ReadPngLayout(std::string_view png) {
+    PngLayout layout;
+    if (png.substr(0, 8) != std::string_view("\x89PNG\r\n\x1A\n", 8)) return layout.error = "no PNG signature", layout;
+    std::size_t at = 8;
+    while (at < png.size()) {
+        if (png.size() - at < 12) return layout.error = "file ends inside a chunk", layout;
+        const std::size_t length = BigEndian32(png, at);
+        if (png.size() - at - 12 < length) return layout.error = "chunk longer than the file", layout;
+        PngChunk chunk;
+        chunk.type = std::string(png.substr(at + 4, 4));
+        chunk.data = png.substr(at + 8, length);
+        chunk.crcMatches = ChunkCrc(png.substr(at + 4, 4 + length)) == BigEndian32(png, at + 8 + length);
+        layout.chunks.push_back(chunk);
+        at += 12 + length;
+    }
+    return layout;
+}
+
+class IconPngFormTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(IconPngFormTest, IsAnRgbaPngOfItsSizeWithCheckedChunksAndOneZlibStream) {
+    const int size = GetParam();
+    const std::string png = testing::CommittedResource("icons/quillora-" + std::to_string(size) + ".png");
+    const PngLayout layout = ReadPngLayout(png);
+    ASSERT_EQ(layout.error, "");
+    ASSERT_GE(layout.chunks.size(), 3u);
+    for (const auto& chunk : layout.chunks) EXPECT_TRUE(chunk.crcMatches) << chunk.type;
+
+    const PngChunk& header = layout.chunks.front();
+    EXPECT_EQ(header.type, "IHDR");
+    ASSERT_EQ(header.data.size(), 13u);
+    EXPECT_EQ(BigEndian32(header.data, 0), static_cast<std::uint32_t>(size));
+    EXPECT_EQ(BigEndian32(header.data, 4), static_cast<std::uint32_t>(size));
+    EXPECT_EQ(header.data.substr(8), std::string_view("\x08\x06\0\0\0", 5)) << "8-bit RGBA, deflate, adaptive filters, not interlaced";
+
+    EXPECT_EQ(layout.chunks.back().type, "IEND");
+    EXPECT_TRUE(layout.chunks.back().data.empty());
+    std::string stream;
+    for (std::size_t i = 1; i + 1 < layout.chunks.size(); ++i) {
+        EXPECT_EQ(layout.chunks[i].type, "IDAT") << "nothing but image data between the header and the end";
+        stream += layout.chunks[i].data;
+    }
+    ASSERT_GE(stream.size(), 2u + 4u);
+    const std::uint32_t method = U8(stream, 0);
+    const std::uint32_t flags = U8(stream, 1);
+    EXPECT_EQ(method & 0x0F, 8u) << "deflate";
+    EXPECT_LE(method >> 4, 7u) << "a window of at most 32 KiB";
+    EXPECT_EQ((method * 256 + flags) % 31, 0u) << "header check";
+    EXPECT_EQ(flags & 0x20, 0u) << "no preset dictionary";
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, IconPngFormTest, ::testing::Values(16, 24, 32, 48, 64, 128, 256));
+
+TEST(IconPngFormTest, TheWalkerNoticesBrokenFiles) {
+    // The walker above must notice what it is meant to check.
+    const std::string png = testing::CommittedResource("icons/quillora-16.png");
+    ASSERT_EQ(ReadPngLayout(png).error, "");
+    EXPECT_NE(ReadPngLayout(png.substr(0, png.size() - 1)).error, "") << "cut short";
+    EXPECT_NE(ReadPngLayout("x" + png.substr(1)).error, "") << "no signature";
+    std::string flipped = png;
+    const std::size_t imageData = 8 + (12 + 13) + 8;  // behind the signature, the header chunk and the IDAT length and type
+    flipped[imageData + 5] ^= 0x10;
+    const PngLayout layout = ReadPngLayout(flipped);
+    ASSERT_EQ(layout.error, "");
+    EXPECT_TRUE(layout.chunks[0].crcMatches);
+    EXPECT_FALSE(layout.chunks[1].crcMatches);
 }
 
 }  // namespace

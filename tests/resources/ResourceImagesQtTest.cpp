@@ -1,4 +1,4 @@
-// The embedded pictures read back with Qt's own image readers.
+// The committed pictures, and the generator's own writers, read back with Qt's image readers.
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,10 @@
 
 #include <set>
 #include <string>
+#include <vector>
 
 #include "ImageFiles.h"
+#include "Pictures.h"
 #include "ResourceBytes.h"
 #include "resources/Resources.h"
 
@@ -161,6 +163,147 @@ TEST(GifWriterTest, QtReadsBackEveryPixelWhateverTheRestarts) {
         }
         EXPECT_EQ(wrong, 0);
     }
+}
+
+
+// How many pixels of the image differ from the canvas, alpha and the colour of clear pixels included.
+int DifferentPixels(const QImage& read, const tools::Canvas& canvas) {
+    const QImage image = read.convertToFormat(QImage::Format_ARGB32);
+    int wrong = 0;
+    for (int y = 0; y < canvas.Height(); ++y) {
+        for (int x = 0; x < canvas.Width(); ++x) {
+            const QRgb pixel = image.pixel(x, y);
+            const tools::Colour expected = canvas.Get(x, y);
+            wrong += qRed(pixel) != expected.r || qGreen(pixel) != expected.g || qBlue(pixel) != expected.b ||
+                     qAlpha(pixel) != expected.a;
+        }
+    }
+    return wrong;
+}
+
+class IconThemePngTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(IconThemePngTest, IsTheGoldBallOfItsSizePixelForPixel) {
+    const int size = GetParam();
+    const QImage image = Read(testing::CommittedResource("icons/quillora-" + std::to_string(size) + ".png"), "PNG");
+    ASSERT_FALSE(image.isNull());
+    ASSERT_EQ(image.size(), QSize(size, size));
+    EXPECT_TRUE(image.hasAlphaChannel());
+    EXPECT_EQ(DifferentPixels(image, tools::DrawGoldBall(size)), 0);
+    const int last = size - 1;
+    for (const auto& [x, y] : {std::pair{0, 0}, std::pair{last, 0}, std::pair{0, last}, std::pair{last, last}})
+        EXPECT_EQ(qAlpha(image.pixel(x, y)), 0) << "corner " << x << "," << y;
+    EXPECT_EQ(qAlpha(image.pixel(size / 2, size / 2)), 255) << "centre";
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, IconThemePngTest, ::testing::Values(16, 24, 32, 48, 64, 128, 256));
+
+// ---- The PNG writer on pictures its drawings never make ----
+
+// Pseudo-random bytes from a fixed seed.
+class Noise {
+public:
+    explicit Noise(std::uint32_t seed) : state_(seed) {}
+    std::uint8_t Next() {
+        state_ = state_ * 1664525u + 1013904223u;
+        return static_cast<std::uint8_t>(state_ >> 24);
+    }
+    tools::Colour NextColour() { return tools::Colour{Next(), Next(), Next(), Next()}; }
+
+private:
+    std::uint32_t state_;
+};
+
+// Rows of noise in which every period-th row repeats an earlier one: the only matches the
+// compressor can find lie period rows back.
+tools::Canvas RepeatingNoise(int width, int height, int period) {
+    tools::Canvas canvas(width, height);
+    Noise noise(99);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) canvas.Set(x, y, y < period ? noise.NextColour() : canvas.Get(x, y - period));
+    return canvas;
+}
+
+struct PngCase {
+    const char* name;
+    tools::Canvas canvas;
+};
+
+std::vector<PngCase> PngCases() {
+    std::vector<PngCase> cases;
+    cases.push_back({"one pixel", tools::Canvas(1, 1, tools::Colour{10, 200, 30, 128})});
+
+    tools::Canvas distinct(7, 3);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 7; ++x)
+            distinct.Set(x, y, tools::Colour{static_cast<std::uint8_t>(36 * x), static_cast<std::uint8_t>(100 * y),
+                                             static_cast<std::uint8_t>(255 - 30 * x - y), static_cast<std::uint8_t>(40 + 25 * x + 9 * y)});
+    distinct.Set(6, 2, tools::Colour{200, 100, 50, 0});  // a clear pixel keeps its colour
+    cases.push_back({"seven by three distinct pixels", distinct});
+
+    cases.push_back({"one colour, 300 by 2", tools::Canvas(300, 2, tools::Colour{1, 2, 3, 4})});
+
+    tools::Canvas noisy(61, 47);
+    Noise noise(7);
+    for (int y = 0; y < noisy.Height(); ++y)
+        for (int x = 0; x < noisy.Width(); ++x) noisy.Set(x, y, noise.NextColour());
+    cases.push_back({"noise", noisy});
+
+    // Steep slopes that wrap around, for every filter to predict some rows best.
+    tools::Canvas slopes(97, 80);
+    for (int y = 0; y < slopes.Height(); ++y)
+        for (int x = 0; x < slopes.Width(); ++x)
+            slopes.Set(x, y, tools::Colour{static_cast<std::uint8_t>(7 * x + 3 * y), static_cast<std::uint8_t>(x * y),
+                                           static_cast<std::uint8_t>((x ^ y) * 5), static_cast<std::uint8_t>(255 - x - y)});
+    cases.push_back({"wrapping slopes", slopes});
+
+    // A row of 128 pixels filters to 513 bytes: repeats 60 rows back lie inside the 32 KiB
+    // window, repeats 70 rows back lie beyond it.
+    cases.push_back({"noise repeating inside the window", RepeatingNoise(128, 150, 60)});
+    cases.push_back({"noise repeating beyond the window", RepeatingNoise(128, 150, 70)});
+    return cases;
+}
+
+// The zlib stream of the IDAT chunks inflated by Qt's zlib, which checks its Adler-32; empty
+// when the stream does not inflate to exactly rawSize bytes.
+QByteArray InflatedImageData(const std::string& png, std::size_t rawSize) {
+    auto bigEndian = [&](std::size_t at) {
+        return static_cast<std::size_t>(testing::U8(png, at) << 24 | testing::U8(png, at + 1) << 16 | testing::U8(png, at + 2) << 8 |
+                                        testing::U8(png, at + 3));
+    };
+    QByteArray stream;
+    for (int shift = 24; shift >= 0; shift -= 8) stream.append(static_cast<char>((rawSize >> shift) & 0xFF));
+    for (std::size_t at = 8; at + 12 <= png.size(); at += 12 + bigEndian(at))
+        if (png.compare(at + 4, 4, "IDAT") == 0) stream.append(png.data() + at + 8, static_cast<qsizetype>(bigEndian(at)));
+    const QByteArray raw = qUncompress(stream);
+    return static_cast<std::size_t>(raw.size()) == rawSize ? raw : QByteArray();
+}
+
+TEST(PngWriterTest, QtReadsBackEveryPixelExactly) {
+    for (const PngCase& test : PngCases()) {
+        SCOPED_TRACE(test.name);
+        const tools::Canvas& canvas = test.canvas;
+        const std::string png = tools::EncodePng(canvas);
+        const QImage image = Read(png, "PNG");
+        ASSERT_FALSE(image.isNull());
+        ASSERT_EQ(image.size(), QSize(canvas.Width(), canvas.Height()));
+        EXPECT_EQ(DifferentPixels(image, canvas), 0);
+
+        const std::size_t rowBytes = 1 + 4 * static_cast<std::size_t>(canvas.Width());
+        const QByteArray raw = InflatedImageData(png, rowBytes * static_cast<std::size_t>(canvas.Height()));
+        ASSERT_FALSE(raw.isEmpty()) << "the zlib stream, its length or its Adler-32 is wrong";
+        for (int y = 0; y < canvas.Height(); ++y)
+            EXPECT_LE(static_cast<unsigned char>(raw[static_cast<qsizetype>(rowBytes) * y]), 4) << "filter type of row " << y;
+        EXPECT_EQ(tools::EncodePng(canvas), png) << "the same picture gives the same bytes";
+    }
+}
+
+TEST(PngWriterTest, RunsAndRepeatsInsideTheWindowShrink) {
+    const std::string run = tools::EncodePng(tools::Canvas(300, 2, tools::Colour{1, 2, 3, 4}));
+    EXPECT_LT(run.size(), 100u) << "2,402 bytes of rows, almost all of them one long run";
+    const std::string noise = tools::EncodePng(RepeatingNoise(128, 150, 150));
+    const std::string repeats = tools::EncodePng(RepeatingNoise(128, 150, 60));
+    EXPECT_LT(repeats.size(), noise.size() / 2) << "noise that repeats every 60 rows";
 }
 
 }  // namespace
