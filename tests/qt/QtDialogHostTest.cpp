@@ -393,12 +393,15 @@ TEST_F(QtWindowTest, DecliningTheTermsNeverShowsTheWindow) {
 }
 
 TEST_F(QtWindowTest, ScreenshotOfTheWindow) {
-    registry.Put("Software\\Tessaline\\Quillora\\LU", "Template", RegistryType::Sz, std::string("/home/ann/site/Template.html\0", 29));
-    registry.Put("Software\\Tessaline\\Quillora\\LU", "Counter", RegistryType::Dword, std::string("\x29\0\0\0", 4));
+    // The window as the README shows it: the example site's first issue.
+    registry.Put("Software\\Tessaline\\Quillora\\LU", "Template", RegistryType::Sz, std::string("/home/ann/site/template.html\0", 29));
     QImage shot;
     QTimer::singleShot(0, [&] {
-        host.SetText(ControlId::kArticleTitle, "Spring newsletter");
-        host.SetText(ControlId::kArticleText, "Welcome to the spring issue.\r\nRead more at http://www.example.com/\r\n\r\nThird line");
+        host.SetText(ControlId::kArticleTitle, "Doors open on Saturdays");
+        host.SetText(ControlId::kArticleText,
+                     "The workshop on Lantern Street opens its doors every Saturday this winter.\r\n\r\nBring a lamp "
+                     "that needs mending, and we will show you how to rewire it.\r\nThe list of tools to bring: "
+                     "http://lantern-street.example/tools");
         QTest::qWait(50);
         shot = host.Dialog().grab().toImage();
         host.EndDialog(DialogResult::Cancel);
