@@ -4,6 +4,8 @@
 #include <array>
 #include <vector>
 
+#include "BitWriter.h"
+
 namespace quillora::tools {
 namespace {
 
@@ -19,47 +21,20 @@ constexpr std::array<std::uint32_t, 256> MakeCrcTable() {
 
 constexpr std::array<std::uint32_t, 256> kCrcTable = MakeCrcTable();
 
-// Deflate packs its bits from the low end of each byte.
-class BitWriter {
-public:
-    explicit BitWriter(std::string& out) : out_(out) {}
-
-    // The count low bits of value, least significant first.
-    void Bits(std::uint32_t value, int count) {
-        buffer_ |= value << used_;
-        used_ += count;
-        while (used_ >= 8) {
-            out_.push_back(static_cast<char>(buffer_ & 0xFF));
-            buffer_ >>= 8;
-            used_ -= 8;
-        }
-    }
-
-    // A Huffman code, whose bits go most significant first.
-    void Code(std::uint32_t code, int length) {
-        std::uint32_t reversed = 0;
-        for (int i = 0; i < length; ++i) reversed |= ((code >> i) & 1) << (length - 1 - i);
-        Bits(reversed, length);
-    }
-
-    // Pads the last byte with zero bits.
-    void Flush() {
-        if (used_ > 0) Bits(0, 8 - used_);
-    }
-
-private:
-    std::string& out_;
-    std::uint32_t buffer_ = 0;
-    int used_ = 0;
-};
+// A Huffman code, whose bits go most significant first.
+void Code(BitWriter& out, std::uint32_t code, int length) {
+    std::uint32_t reversed = 0;
+    for (int i = 0; i < length; ++i) reversed |= ((code >> i) & 1) << (length - 1 - i);
+    out.Bits(reversed, length);
+}
 
 // A literal byte (0-255), the end of the block (256) or a length code (257-285) in the fixed code.
 void Symbol(BitWriter& out, int symbol) {
     const auto value = static_cast<std::uint32_t>(symbol);
-    if (symbol < 144) out.Code(0x30 + value, 8);
-    else if (symbol < 256) out.Code(0x190 + value - 144, 9);
-    else if (symbol < 280) out.Code(value - 256, 7);
-    else out.Code(0xC0 + value - 280, 8);
+    if (symbol < 144) Code(out, 0x30 + value, 8);
+    else if (symbol < 256) Code(out, 0x190 + value - 144, 9);
+    else if (symbol < 280) Code(out, value - 256, 7);
+    else Code(out, 0xC0 + value - 280, 8);
 }
 
 constexpr int kLengthBase[] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
@@ -84,7 +59,7 @@ void Match(BitWriter& out, int length, int distance) {
     Symbol(out, 257 + l);
     out.Bits(static_cast<std::uint32_t>(length - kLengthBase[l]), kLengthExtraBits[l]);
     const int d = BaseIndex(kDistanceBase, distance);
-    out.Code(static_cast<std::uint32_t>(d), 5);
+    Code(out, static_cast<std::uint32_t>(d), 5);
     out.Bits(static_cast<std::uint32_t>(distance - kDistanceBase[d]), kDistanceExtraBits[d]);
 }
 

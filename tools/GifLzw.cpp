@@ -2,34 +2,15 @@
 
 #include <array>
 #include <stdexcept>
+#include <string>
+
+#include "BitWriter.h"
 
 namespace quillora::tools {
 namespace {
 
 constexpr int kMaxCodeSize = 12;
 constexpr int kMaxCodes = 1 << kMaxCodeSize;
-
-class BitWriter {
-public:
-    void Write(int code, int size) {
-        buffer_ |= static_cast<std::uint32_t>(code) << used_;
-        used_ += size;
-        while (used_ >= 8) {
-            bytes_.push_back(static_cast<std::uint8_t>(buffer_ & 0xFF));
-            buffer_ >>= 8;
-            used_ -= 8;
-        }
-    }
-    std::vector<std::uint8_t> Finish() {
-        if (used_ > 0) bytes_.push_back(static_cast<std::uint8_t>(buffer_ & 0xFF));
-        return std::move(bytes_);
-    }
-
-private:
-    std::vector<std::uint8_t> bytes_;
-    std::uint32_t buffer_ = 0;
-    int used_ = 0;
-};
 
 }  // namespace
 
@@ -39,7 +20,8 @@ LzwCode LzwEncode(const std::vector<std::uint8_t>& symbols, int minimumCodeSize,
 
     // children[code][symbol]: the code of the string code + symbol, or 0 when not in the table.
     std::vector<std::array<std::uint16_t, 256>> children(kMaxCodes);
-    BitWriter out;
+    std::string packed;
+    BitWriter out(packed);
     int codeSize = minimumCodeSize + 1;
     int lastCode = endCode;  // the highest code handed out so far
     auto reset = [&] {
@@ -54,7 +36,7 @@ LzwCode LzwEncode(const std::vector<std::uint8_t>& symbols, int minimumCodeSize,
         if (lastCode >= (1 << codeSize) && codeSize < kMaxCodeSize) ++codeSize;
     };
 
-    out.Write(clearCode, codeSize);
+    out.Bits(static_cast<std::uint32_t>(clearCode), codeSize);
     int written = 0;
     int current = -1;
     for (std::uint8_t symbol : symbols) {
@@ -68,22 +50,23 @@ LzwCode LzwEncode(const std::vector<std::uint8_t>& symbols, int minimumCodeSize,
             current = child;
             continue;
         }
-        out.Write(current, codeSize);
+        out.Bits(static_cast<std::uint32_t>(current), codeSize);
         advance();
         children[static_cast<std::size_t>(current)][symbol] = static_cast<std::uint16_t>(lastCode);
         if (++written == extraRestart || lastCode == kMaxCodes - 1) {
-            out.Write(clearCode, codeSize);
+            out.Bits(static_cast<std::uint32_t>(clearCode), codeSize);
             reset();
         }
         current = symbol;
     }
     if (current >= 0) {
-        out.Write(current, codeSize);
+        out.Bits(static_cast<std::uint32_t>(current), codeSize);
         advance();
         ++written;
     }
-    out.Write(endCode, codeSize);
-    return LzwCode{out.Finish(), written};
+    out.Bits(static_cast<std::uint32_t>(endCode), codeSize);
+    out.Flush();
+    return LzwCode{std::vector<std::uint8_t>(packed.begin(), packed.end()), written};
 }
 
 std::optional<std::vector<std::uint8_t>> LzwDecode(const std::vector<std::uint8_t>& bytes, int minimumCodeSize) {
