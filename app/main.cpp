@@ -3,15 +3,16 @@
 
 #include <QApplication>
 
-#include "platform/posix/HiveRegistry.h"
-#include "platform/posix/PosixFileSystem.h"
-#include "platform/posix/PosixTempFolder.h"
-#include "platform/posix/SystemClock.h"
-#include "platform/qt/QtDialogHost.h"
-#include "platform/qt/QtFileDialogs.h"
-#include "platform/qt/QtMessageBoxes.h"
-#include "platform/qt/QtShell.h"
+#include "adapters/posix/HiveRegistry.h"
+#include "adapters/posix/PosixFileSystem.h"
+#include "adapters/posix/PosixTempFolder.h"
+#include "adapters/posix/SystemClock.h"
+#include "adapters/qt/QtDialogHost.h"
+#include "adapters/qt/QtFileDialogs.h"
+#include "adapters/qt/QtMessageBoxes.h"
+#include "adapters/qt/QtShell.h"
 #include "ui/ArticleApp.h"
+#include "ui/WindowTemplate.h"
 
 int main(int, char** argv) {
     // The program reads no command line: Qt is given the program's name alone, so that no
@@ -26,7 +27,7 @@ int main(int, char** argv) {
     quillora::PosixFileSystem fileSystem;
     quillora::HiveRegistry registry(fileSystem, quillora::HiveRegistry::DefaultFolder());
     quillora::SystemClock clock;
-    quillora::QtDialogHost dialogHost;
+    quillora::QtDialogHost dialogHost(quillora::MainWindowTemplate());
     quillora::QtMessageBoxes messageBoxes(&dialogHost.Dialog());
     quillora::QtFileDialogs fileDialogs(&dialogHost.Dialog());
     quillora::QtShell shell;

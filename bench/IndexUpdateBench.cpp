@@ -21,10 +21,11 @@
 #include <string>
 #include <utility>
 
-#include "engine/ArticleForm.h"
-#include "engine/IndexUpdater.h"
+#include "create/ArticleForm.h"
+#include "create/IndexUpdater.h"
+#include "engine/IndexPage.h"
 #include "platform/MessageBoxes.h"
-#include "platform/posix/PosixFileSystem.h"
+#include "adapters/posix/PosixFileSystem.h"
 #include "storage/FileIo.h"
 
 namespace {
@@ -147,11 +148,11 @@ BENCHMARK(UpdateIndexPage)->Arg(10)->Arg(1000)->Arg(100000)->Unit(benchmark::kMi
 
 void InsertIndexLink(benchmark::State& state) {
     const TextBuffer page(MakeIndexPage(state.range(0)));
-    const TextBuffer link = IndexUpdater::LinkTextFor("/site/article-new.html", 1, "Monthly letter, the newest");
+    const TextBuffer link = IndexPage::LinkTextFor("/site/article-new.html", 1, "Monthly letter, the newest");
     std::size_t peak = 0;
     for (auto _ : state) {
         const std::size_t base = StartPeak();
-        auto updated = IndexUpdater::InsertIndexLink(page, link);
+        auto updated = IndexPage::InsertIndexLink(page, link);
         benchmark::DoNotOptimize(updated);
         peak = std::max(peak, heapPeak.load() - base);
     }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "branding/BrowserLauncher.h"
-#include "engine/Messages.h"
+#include "storage/Messages.h"
 #include "engine/TextBuffer.h"
 #include "storage/FileIo.h"
 

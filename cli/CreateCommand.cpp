@@ -5,9 +5,9 @@
 #include <ostream>
 
 #include "cli/CreateOptions.h"
-#include "engine/ArticleCreator.h"
+#include "create/ArticleCreator.h"
 #include "engine/IntegerField.h"
-#include "engine/Messages.h"
+#include "storage/Messages.h"
 #include "engine/PathParts.h"
 #include "storage/FileIo.h"
 #include "storage/SettingsStore.h"

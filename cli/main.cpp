@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "cli/CreateCommand.h"
-#include "platform/posix/HiveRegistry.h"
-#include "platform/posix/PosixFileSystem.h"
-#include "platform/posix/SystemClock.h"
+#include "adapters/posix/HiveRegistry.h"
+#include "adapters/posix/PosixFileSystem.h"
+#include "adapters/posix/SystemClock.h"
 
 int main(int argc, char** argv) {
     std::vector<std::string> arguments(argv + 1, argv + argc);

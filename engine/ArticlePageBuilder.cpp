@@ -1,16 +1,14 @@
 #include "engine/ArticlePageBuilder.h"
 
-#include <cstdio>
+#include <utility>
 
 namespace quillora {
+namespace ArticlePageBuilder {
 namespace {
 
 const char kArticleMarker[] = "INSERT ARTICLE HERE";
 const char kTitleMarker[] = "INSERT TITLE HERE";
 const char kDateMarker[] = "INSERT DATE HERE";
-const char kMissingMarkerMessage[] =
-    "Template file does not contain the text:\n\nINSERT ARTICLE HERE\n\nThis must be exactly as shown above (in "
-    "capitol letters)";
 const char kAddressPrefix[] = "http://";
 
 // An address runs up to the first control character, space, non-ASCII byte, '<' or ','.
@@ -20,7 +18,7 @@ bool EndsAddress(char byte) {
 
 }  // namespace
 
-TextBuffer ArticlePageBuilder::ConvertArticleText(const TextBuffer& articleText) {
+TextBuffer ConvertArticleText(const TextBuffer& articleText) {
     TextBuffer text = articleText;
     text.ReplaceAll("\r\n", "<br>\r\n");
 
@@ -44,31 +42,15 @@ TextBuffer ArticlePageBuilder::ConvertArticleText(const TextBuffer& articleText)
     return linked;
 }
 
-TextBuffer ArticlePageBuilder::FormatDate(const std::tm& local) {
-    static const char* const kDays[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
-    static const char* const kMonths[] = {"January", "February", "March",     "April",   "May",      "June",
-                                          "July",    "August",   "September", "October", "November", "December"};
-    if (local.tm_wday < 0 || local.tm_wday > 6 || local.tm_mon < 0 || local.tm_mon > 11) return TextBuffer();
-    return TextBuffer::Formatted("%s, %s %02d, %d",
-                                 {kDays[local.tm_wday], kMonths[local.tm_mon], local.tm_mday, local.tm_year + 1900});
+std::optional<TextBuffer> BuildArticlePage(const TextBuffer& templatePage, const TextBuffer& articleText,
+                                           const TextBuffer& articleTitle, const TextBuffer& date) {
+    if (templatePage.Find(kArticleMarker) == -1) return std::nullopt;
+    TextBuffer page = templatePage;
+    page.ReplaceAll(kArticleMarker, ConvertArticleText(articleText));
+    page.ReplaceAll(kTitleMarker, articleTitle);
+    page.ReplaceAll(kDateMarker, date);
+    return page;
 }
 
-TextBuffer ArticlePageBuilder::Today() {
-    std::tm local{};
-    if (!clock_.ToLocal(clock_.Now(), local)) return TextBuffer();
-    return FormatDate(local);
-}
-
-bool ArticlePageBuilder::BuildArticlePage(TextBuffer& pageBuffer, const TextBuffer& articleText,
-                                          const TextBuffer& articleTitle) {
-    if (pageBuffer.Find(kArticleMarker) == -1) {
-        messages_.ShowError(kMissingMarkerMessage);
-        return false;
-    }
-    pageBuffer.ReplaceAll(kArticleMarker, ConvertArticleText(articleText));
-    pageBuffer.ReplaceAll(kTitleMarker, articleTitle);
-    pageBuffer.ReplaceAll(kDateMarker, Today());
-    return true;
-}
-
+}  // namespace ArticlePageBuilder
 }  // namespace quillora

@@ -12,7 +12,4 @@ namespace quillora {
 // first. False, with value unchanged, when the text is rejected.
 bool ReadIntegerField(const TextBuffer& text, std::int32_t& value);
 
-// What the user is told when an integer field is rejected.
-inline constexpr char kNotAnIntegerMessage[] = "Please enter an integer.";
-
 }  // namespace quillora

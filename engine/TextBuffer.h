@@ -66,6 +66,8 @@ public:
     const char* CString() const { return bytes_.c_str(); }
     void Reserve(std::int32_t capacity) { bytes_.reserve(static_cast<std::size_t>(capacity)); }
     void Clear() { bytes_.clear(); }
+    // Empties the text and gives its memory back: a page may be large.
+    void Release() { std::string().swap(bytes_); }
 
 private:
     std::string bytes_;

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "ReferenceText.h"
-#include "platform/posix/HiveFile.h"
+#include "adapters/posix/HiveFile.h"
 
 namespace quillora::fuzz {
 namespace {

@@ -16,7 +16,7 @@
 
 #include "ReferenceText.h"
 #include "engine/CodePage.h"
-#include "engine/IndexUpdater.h"
+#include "engine/IndexPage.h"
 #include "engine/TextBuffer.h"
 
 namespace quillora::fuzz {
@@ -54,7 +54,7 @@ void Run(CodePageKind kind, const std::string& page, const std::string& title, c
                                "\npath " + Show(savedPath) + "\nnumber " + std::to_string(number);
 
     // The link: the lowercased file name after the last separator, the number, the title.
-    const std::string link(IndexUpdater::LinkTextFor(TextBuffer(savedPath), number, TextBuffer(title)).Bytes());
+    const std::string link(IndexPage::LinkTextFor(TextBuffer(savedPath), number, TextBuffer(title)).Bytes());
     const std::int32_t slash = model.FindLast(savedPath, '/');
     std::string fileName = slash < 0 ? savedPath : savedPath.substr(static_cast<std::size_t>(slash) + 1);
     model.ToLower(fileName);
@@ -62,7 +62,7 @@ void Run(CodePageKind kind, const std::string& page, const std::string& title, c
         "\r\n\r\n<a href=\"" + fileName + "\">" + std::to_string(number) + ". " + title + "</a><br><br>";
     Expect(link == expectedLink, "link text", inputs + "\nexpected " + Show(expectedLink) + "\nactual   " + Show(link));
 
-    const std::optional<TextBuffer> actual = IndexUpdater::InsertIndexLink(TextBuffer(page), TextBuffer(link));
+    const std::optional<TextBuffer> actual = IndexPage::InsertIndexLink(TextBuffer(page), TextBuffer(link));
     std::int32_t converted = 0;
     const std::optional<std::string> expected = Insert(model, page, link, &converted);
     Expect(actual.has_value() == expected.has_value(), "refused exactly when no marker is there", inputs);
@@ -89,7 +89,7 @@ void Run(CodePageKind kind, const std::string& page, const std::string& title, c
 
     // The next link goes in front of this one, and needs no further conversion.
     const std::string second = "\r\n\r\n<a href=\"next.html\">2. Next</a><br><br>";
-    const std::optional<TextBuffer> again = IndexUpdater::InsertIndexLink(*actual, TextBuffer(second));
+    const std::optional<TextBuffer> again = IndexPage::InsertIndexLink(*actual, TextBuffer(second));
     Expect(again.has_value(), "a written page takes the next link", inputs);
     Expect(std::string(again->Bytes()) == result.substr(0, insertAt) + second + result.substr(insertAt),
            "newest link first", inputs);

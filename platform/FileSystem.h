@@ -12,7 +12,7 @@ namespace quillora {
 // that a test can make any single step fail. Paths and file contents are bytes.
 class FileSystem {
 public:
-    using Handle = int;
+    using Handle = std::intptr_t;  // a descriptor, or a system handle where handles are pointers
 
     virtual ~FileSystem() = default;
 

@@ -2,6 +2,7 @@
 
 #include <limits>
 #include <new>
+#include <utility>
 
 namespace quillora {
 namespace {
@@ -24,6 +25,25 @@ std::optional<std::string> FileIo::ReadWholeFile(const TextBuffer& path) {
         return std::nullopt;
     }
     return bytes;
+}
+
+bool FileIo::ReadText(const TextBuffer& path, TextBuffer& text, ZeroByte zeroByte) {
+    std::optional<std::string> block = ReadWholeFile(path);
+    if (!block) return false;
+    bool taken = zeroByte == ZeroByte::EndsText || block->find('\0') == std::string::npos;
+    if (taken) {
+        try {
+            text = TextBuffer(std::string_view(*block));
+        } catch (const std::bad_alloc&) {
+            taken = false;
+        }
+    }
+    block.reset();
+    if (!taken) {
+        text.Release();
+        ShowFormattedError(kReadMessage, path);
+    }
+    return taken;
 }
 
 bool FileIo::TryRead(const std::string& path, std::string& bytes) {

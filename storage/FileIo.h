@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/Messages.h"
+#include "storage/Messages.h"
 #include "engine/TextBuffer.h"
 #include "platform/FileSystem.h"
 
@@ -28,6 +28,15 @@ public:
     // Every byte of the file, zero bytes included; null after "Unable to read file: %s".
     // Files larger than a signed 32-bit size are not read.
     std::optional<std::string> ReadWholeFile(const TextBuffer& path);
+
+    // What a zero byte in a file read as text means: the end of the text, or a file that
+    // cannot be taken as text at all.
+    enum class ZeroByte { EndsText, Refused };
+
+    // The file's text into text: its bytes up to the first zero byte, or, when zero bytes are
+    // refused, the read message for a file that holds one. Running out of memory ends in the
+    // read message too; text is then empty.
+    bool ReadText(const TextBuffer& path, TextBuffer& text, ZeroByte zeroByte = ZeroByte::EndsText);
 
     // Replaces the file with exactly these bytes in one step: after a failure the former
     // content is whole, "Failed to write file %s" has been shown and the result is false.

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "engine/TextBuffer.h"
 #include "platform/Registry.h"
@@ -15,9 +16,14 @@ inline constexpr char kSettingsSection[] = "LU";
 // Every operation opens and closes its keys; nothing is kept open and no message is shown.
 class SettingsStore {
 public:
-    // The two texts are read at every operation, so they may be set after construction.
-    SettingsStore(Registry& registry, const TextBuffer& registryKey, const TextBuffer& profileName)
-        : registry_(registry), registryKey_(registryKey), profileName_(profileName) {}
+    SettingsStore(Registry& registry, TextBuffer registryKey, TextBuffer profileName)
+        : registry_(registry), registryKey_(std::move(registryKey)), profileName_(std::move(profileName)) {}
+
+    // Moves the settings' home to HKEY_CURRENT_USER\Software\<registryKey>\<profileName>.
+    void SetHome(TextBuffer registryKey, TextBuffer profileName) {
+        registryKey_ = std::move(registryKey);
+        profileName_ = std::move(profileName);
+    }
 
     std::int32_t ReadInt(const TextBuffer& section, const TextBuffer& name, std::int32_t defaultValue);
     TextBuffer ReadText(const TextBuffer& section, const TextBuffer& name, const TextBuffer& defaultValue);
@@ -30,8 +36,8 @@ private:
     bool Store(const TextBuffer& section, const TextBuffer& name, RegistryType type, const std::string& data);
 
     Registry& registry_;
-    const TextBuffer& registryKey_;
-    const TextBuffer& profileName_;
+    TextBuffer registryKey_;
+    TextBuffer profileName_;
 };
 
 }  // namespace quillora

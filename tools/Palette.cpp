@@ -100,7 +100,8 @@ IndexedImage Quantize(const Canvas& canvas, const std::vector<Colour>& fixed) {
     std::vector<Colour> palette;
     for (Colour colour : fixed) palette.push_back(Colour{colour.r, colour.g, colour.b, 255});
     std::vector<Entry> others;
-    for (const auto& [key, count] : histogram) {
+    for (const auto& [colourKey, count] : histogram) {
+        const std::uint32_t key = colourKey;  // a plain variable, so that the lambda below may capture it
         const bool isFixed = std::any_of(fixed.begin(), fixed.end(), [key](Colour c) { return Key(c) == key; });
         if (!isFixed) others.push_back({key, count});
     }

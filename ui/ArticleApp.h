@@ -1,10 +1,10 @@
 #pragma once
 
 #include "branding/BrandingRecord.h"
-#include "engine/Messages.h"
 #include "engine/TextBuffer.h"
 #include "platform/Platform.h"
 #include "storage/FileIo.h"
+#include "storage/Messages.h"
 #include "storage/SettingsStore.h"
 
 namespace quillora {
@@ -33,8 +33,8 @@ inline constexpr char kTermsQuestion[] =
 class ArticleApp {
 public:
     // brandingRecord: the record image the window's start-up reads, the program's own by default.
-    explicit ArticleApp(const Platform& platformObjects,
-                        const volatile unsigned char* brandingRecordImage = BrandingRecord::Bytes());
+    explicit ArticleApp(const Platform& platform,
+                        const volatile unsigned char* brandingRecord = BrandingRecord::Bytes());
     ArticleApp(const ArticleApp&) = delete;
     ArticleApp& operator=(const ArticleApp&) = delete;
 
@@ -42,16 +42,25 @@ public:
     // status: 1 when the terms of use were declined, otherwise 0.
     int StartUp();
 
-    TextBuffer applicationName{kProductName};
-    TextBuffer registryKey;
-    TextBuffer profileName;
-    MainWindow* mainWindow = nullptr;
+    const TextBuffer& ApplicationName() const { return applicationName_; }
+    // The name that captions every message box from now on.
+    void SetApplicationName(const TextBuffer& name);
+    const TextBuffer& RegistryKey() const { return registryKey_; }
+    const TextBuffer& ProfileName() const { return profileName_; }
+    // The main window while StartUp runs it; null before and after.
+    MainWindow* Window() const { return mainWindow_; }
 
-    Platform platform;
-    const volatile unsigned char* brandingRecord;
-    Messages messages{platform.messageBoxes, applicationName};
-    SettingsStore settings{platform.registry, registryKey, profileName};
-    FileIo fileIo{platform.fileSystem, messages};
+private:
+    TextBuffer applicationName_{kProductName};
+    TextBuffer registryKey_;
+    TextBuffer profileName_;
+    MainWindow* mainWindow_ = nullptr;
+
+    Platform platform_;
+    const volatile unsigned char* brandingRecord_;
+    Messages messages_{platform_.messageBoxes, applicationName_};
+    SettingsStore settings_{platform_.registry, registryKey_, profileName_};
+    FileIo fileIo_{platform_.fileSystem, messages_};
 };
 
 }  // namespace quillora

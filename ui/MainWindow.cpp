@@ -3,7 +3,7 @@
 #include <string>
 
 #include "branding/BrandingRecord.h"
-#include "engine/ArticleCreator.h"
+#include "create/ArticleCreator.h"
 #include "engine/IntegerField.h"
 #include "engine/PathParts.h"
 #include "resources/Resources.h"
@@ -18,44 +18,50 @@ const char kTemplateFilter[] = "HTML Files (*.htm, *.html)|*.htm;*.html|Php File
 
 }  // namespace
 
-MainWindow::MainWindow(ArticleApp& app)
-    : application(app),
-      windowIcon(resources::Icon()),
-      host_(app.platform.dialogHost),
-      creator_(*this, app.fileIo, app.settings, app.platform.fileDialogs, app.messages, app.platform.clock,
-               app.platform.fileSystem),
-      browser_(app.fileIo, app.platform.shell, app.platform.tempFolder),
-      helpPage_(app.fileIo, app.messages, browser_) {}
+MainWindow::MainWindow(ArticleApp& application, const volatile unsigned char* brandingRecord, DialogHost& host,
+                       FileDialogs& fileDialogs, FileSystem& files, Clock& clock, Shell& shell, TempFolder& tempFolder,
+                       SettingsStore& settings, Messages& messages, FileIo& fileIo)
+    : application_(application),
+      brandingRecord_(brandingRecord),
+      host_(host),
+      fileDialogs_(fileDialogs),
+      files_(files),
+      settings_(settings),
+      messages_(messages),
+      creator_(*this, fileIo, settings, fileDialogs, messages, clock, files),
+      browser_(fileIo, shell, tempFolder),
+      helpPage_(fileIo, messages, browser_),
+      windowIcon_(resources::Icon()) {}
 
 bool MainWindow::InitialiseWindow() {
     ShowFields();  // binds the controls; the window is still hidden
 
-    LoadBranding(application.brandingRecord);
+    LoadBranding(brandingRecord_);
     if (BrandingInfo.windowTitle.IsEmpty()) BrandingInfo.windowTitle = kProductName;
     host_.SetCaption(std::string(BrandingInfo.windowTitle.Bytes()));
-    application.applicationName = BrandingInfo.windowTitle;  // from here on the caption of every message box
-    host_.SetIcons(windowIcon);
+    application_.SetApplicationName(BrandingInfo.windowTitle);  // from here on the caption of every message box
+    host_.SetIcons(windowIcon_);
 
-    if (application.settings.ReadInt(kSettingsSection, "Terms", 0) == 0 && !TermsPrompt()) {
+    if (settings_.ReadInt(kSettingsSection, "Terms", 0) == 0 && !TermsPrompt()) {
         termsDeclined_ = true;
         host_.EndDialog(DialogResult::Cancel);
         return false;
     }
 
-    helpFace = resources::Bitmap(160);
-    host_.SetButtonFace(ControlId::kHelpButton, helpFace);
-    selectFace = resources::Bitmap(161);
-    host_.SetButtonFace(ControlId::kSelectButton, selectFace);
-    createFace = resources::Bitmap(162);
-    host_.SetButtonFace(ControlId::kCreateButton, createFace);
-    pasteFace = resources::Bitmap(266);
-    host_.SetButtonFace(ControlId::kPasteButton, pasteFace);
+    helpFace_ = resources::Bitmap(160);
+    host_.SetButtonFace(ControlId::kHelpButton, helpFace_);
+    selectFace_ = resources::Bitmap(161);
+    host_.SetButtonFace(ControlId::kSelectButton, selectFace_);
+    createFace_ = resources::Bitmap(162);
+    host_.SetButtonFace(ControlId::kCreateButton, createFace_);
+    pasteFace_ = resources::Bitmap(266);
+    host_.SetButtonFace(ControlId::kPasteButton, pasteFace_);
     // The white background of the window and its controls is the host's own.
 
-    templatePath = application.settings.ReadText(kSettingsSection, "Template", TextBuffer());
-    templateName = PathParts::FileNameOf(templatePath);
-    updateIndex = application.settings.ReadInt(kSettingsSection, "Index", 1);
-    articleNumber = ArticleCreator::NextArticleNumber(application.settings.ReadInt(kSettingsSection, "Counter", 0));
+    templatePath = settings_.ReadText(kSettingsSection, "Template", TextBuffer());
+    templateName_ = PathParts::FileNameOf(templatePath);
+    updateIndex = settings_.ReadInt(kSettingsSection, "Index", 1);
+    articleNumber = ArticleCreator::NextArticleNumber(settings_.ReadInt(kSettingsSection, "Counter", 0));
     ShowFields();
     return true;
 }
@@ -76,9 +82,9 @@ void MainWindow::OnCommand(int id) {
 bool MainWindow::TermsPrompt() {
     TextBuffer message(kTermsDisclaimer);
     message.Append(kTermsQuestion);
-    MessageAnswer answer = application.messages.Show(message, MessageIcon::Question, MessageButtons::YesNo, 1);
+    MessageAnswer answer = messages_.Show(message, MessageIcon::Question, MessageButtons::YesNo, 1);
     if (answer != MessageAnswer::Yes) return false;
-    application.settings.WriteInt(kSettingsSection, "Terms", 1);  // a failure only means asking again next time
+    settings_.WriteInt(kSettingsSection, "Terms", 1);  // a failure only means asking again next time
     return true;
 }
 
@@ -95,7 +101,7 @@ bool MainWindow::ReadFields() {
     updateIndex = host_.CheckState(ControlId::kUpdateIndex);
     ExchangeText(ControlId::kArticleText, articleText, true);
     ExchangeText(ControlId::kArticleTitle, articleTitle, true);
-    ExchangeText(ControlId::kTemplateName, templateName, true);
+    ExchangeText(ControlId::kTemplateName, templateName_, true);
     std::string number = host_.Text(ControlId::kArticleNumber);
     if (!ReadIntegerField(TextBuffer(std::string_view(number)), articleNumber)) {
         RejectArticleNumber();
@@ -105,25 +111,25 @@ bool MainWindow::ReadFields() {
 }
 
 void MainWindow::RejectArticleNumber() {
-    application.messages.Show(kNotAnIntegerMessage, MessageIcon::None, MessageButtons::Ok);
+    messages_.Show(kNotAnIntegerMessage, MessageIcon::None, MessageButtons::Ok);
     host_.SetFocus(ControlId::kArticleNumber);
     host_.SelectAllText(ControlId::kArticleNumber);
 }
 
 void MainWindow::ShowFields() {
     if (!controlsBound_) {
-        articleTextControl = ControlId::kArticleText;
-        pasteButton = ControlId::kPasteButton;
-        selectButton = ControlId::kSelectButton;
-        createButton = ControlId::kCreateButton;
-        helpButton = ControlId::kHelpButton;
+        articleTextControl_ = ControlId::kArticleText;
+        pasteButton_ = ControlId::kPasteButton;
+        selectButton_ = ControlId::kSelectButton;
+        createButton_ = ControlId::kCreateButton;
+        helpButton_ = ControlId::kHelpButton;
         controlsBound_ = true;
     }
     updateIndex = CheckStateFor(updateIndex);
     host_.SetCheckState(ControlId::kUpdateIndex, updateIndex);
     ExchangeText(ControlId::kArticleText, articleText, false);
     ExchangeText(ControlId::kArticleTitle, articleTitle, false);
-    ExchangeText(ControlId::kTemplateName, templateName, false);
+    ExchangeText(ControlId::kTemplateName, templateName_, false);
     host_.SetText(ControlId::kArticleNumber, std::to_string(articleNumber));
 }
 
@@ -134,20 +140,20 @@ void MainWindow::OnSelectClicked() {
     request.filter = kTemplateFilter;
     request.fileMustExist = true;
     request.hideReadOnly = true;
-    request.initialFolder = application.settings.ReadText(kSettingsSection, "InitDir", TextBuffer()).Bytes();
+    request.initialFolder = settings_.ReadText(kSettingsSection, "InitDir", TextBuffer()).Bytes();
     std::string chosen;
-    if (!application.platform.fileDialogs.ShowOpen(request, chosen)) return;
+    if (!fileDialogs_.ShowOpen(request, chosen)) return;
 
     templatePath = TextBuffer(std::string_view(chosen));
-    application.settings.WriteText(kSettingsSection, "InitDir", PathParts::DirWithoutSlash(templatePath));
-    templateName = PathParts::FileNameOf(templatePath);
+    settings_.WriteText(kSettingsSection, "InitDir", PathParts::DirWithoutSlash(templatePath));
+    templateName_ = PathParts::FileNameOf(templatePath);
     ShowFields();
 }
 
 void MainWindow::OnPasteClicked() {
-    host_.SelectAllText(articleTextControl);
-    host_.ScrollCaretIntoView(articleTextControl);
-    host_.Paste(articleTextControl);
+    host_.SelectAllText(articleTextControl_);
+    host_.ScrollCaretIntoView(articleTextControl_);
+    host_.Paste(articleTextControl_);
 }
 
 void MainWindow::OnOkCommand() {
@@ -156,18 +162,18 @@ void MainWindow::OnOkCommand() {
 }
 
 void MainWindow::OnCloseRequested() {
-    if (!helpPagePath.IsEmpty()) application.platform.fileSystem.Remove(std::string(helpPagePath.Bytes()));
-    if (!helpPicturePath.IsEmpty()) application.platform.fileSystem.Remove(std::string(helpPicturePath.Bytes()));
+    if (!helpPagePath_.IsEmpty()) files_.Remove(std::string(helpPagePath_.Bytes()));
+    if (!helpPicturePath_.IsEmpty()) files_.Remove(std::string(helpPicturePath_.Bytes()));
     host_.EndDialog(DialogResult::Cancel);
 }
 
 void MainWindow::OnCreateClicked() { creator_.OnCreateClicked(); }
 
 void MainWindow::OnHelpClicked() {
-    helpPage_.Show(BrandingInfo.windowTitle, BrandingInfo.resellerName, BrandingInfo.resellerAddress, helpPagePath,
-                   helpPicturePath);
+    helpPage_.Show(BrandingInfo.windowTitle, BrandingInfo.resellerName, BrandingInfo.resellerAddress, helpPagePath_,
+                   helpPicturePath_);
 }
 
-void MainWindow::OnBannerClicked() { browser_.OpenViaRedirectPage(BrandingInfo.resellerAddress, true, helpPagePath); }
+void MainWindow::OnBannerClicked() { browser_.OpenViaRedirectPage(BrandingInfo.resellerAddress, true, helpPagePath_); }
 
 }  // namespace quillora

@@ -5,20 +5,30 @@
 
 #include "branding/BrowserLauncher.h"
 #include "branding/HelpPage.h"
-#include "engine/ArticleCreator.h"
-#include "engine/ArticleForm.h"
+#include "create/ArticleCreator.h"
+#include "create/ArticleForm.h"
 #include "engine/TextBuffer.h"
+#include "platform/Clock.h"
 #include "platform/DialogHost.h"
+#include "platform/FileDialogs.h"
+#include "platform/FileSystem.h"
+#include "platform/Shell.h"
+#include "platform/TempFolder.h"
+#include "storage/FileIo.h"
+#include "storage/Messages.h"
+#include "storage/SettingsStore.h"
 
 namespace quillora {
 
 class ArticleApp;
 
 // The program's one window: all of its logic, over its members, through a dialog host that
-// holds the real controls.
+// holds the real controls. The article form's fields are its public state.
 class MainWindow : public ArticleForm, public DialogHandler {
 public:
-    explicit MainWindow(ArticleApp& app);
+    MainWindow(ArticleApp& application, const volatile unsigned char* brandingRecord, DialogHost& host,
+               FileDialogs& fileDialogs, FileSystem& files, Clock& clock, Shell& shell, TempFolder& tempFolder,
+               SettingsStore& settings, Messages& messages, FileIo& fileIo);
 
     bool InitialiseWindow() override;
     void OnCommand(int id) override;
@@ -41,32 +51,42 @@ public:
 
     // The user declined the terms of use: the window ended unseen and the process ends with 1.
     bool TermsDeclined() const { return termsDeclined_; }
-
-    // Button faces and the window icon: bytes of the program's picture resources.
-    std::string_view helpFace;
-    std::string_view selectFace;
-    std::string_view createFace;
-    std::string_view pasteFace;
-    ArticleApp& application;
-    TextBuffer helpPagePath;
-    TextBuffer helpPicturePath;
-    // Control references, bound at the first exchange of fields.
-    int articleTextControl = 0;
-    int pasteButton = 0;
-    int selectButton = 0;
-    int createButton = 0;
-    int helpButton = 0;
-    TextBuffer templateName;
-    std::string_view windowIcon;
+    // The template's file name as the window shows it.
+    const TextBuffer& TemplateName() const { return templateName_; }
+    // The temporary help files written by this window; empty until Help or the banner wrote them.
+    const TextBuffer& HelpPagePath() const { return helpPagePath_; }
+    const TextBuffer& HelpPicturePath() const { return helpPicturePath_; }
 
 private:
     void ExchangeText(int id, TextBuffer& member, bool read);
     void RejectArticleNumber();
 
+    ArticleApp& application_;
+    const volatile unsigned char* brandingRecord_;
     DialogHost& host_;
+    FileDialogs& fileDialogs_;
+    FileSystem& files_;
+    SettingsStore& settings_;
+    Messages& messages_;
     ArticleCreator creator_;
     BrowserLauncher browser_;
     HelpPage helpPage_;
+
+    TextBuffer templateName_;
+    TextBuffer helpPagePath_;
+    TextBuffer helpPicturePath_;
+    // Button faces and the window icon: bytes of the program's picture resources.
+    std::string_view helpFace_;
+    std::string_view selectFace_;
+    std::string_view createFace_;
+    std::string_view pasteFace_;
+    std::string_view windowIcon_;
+    // Control references, bound at the first exchange of fields.
+    int articleTextControl_ = 0;
+    int pasteButton_ = 0;
+    int selectButton_ = 0;
+    int createButton_ = 0;
+    int helpButton_ = 0;
     bool controlsBound_ = false;
     bool termsDeclined_ = false;
 };

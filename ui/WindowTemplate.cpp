@@ -48,13 +48,6 @@ static_assert((kPopup | kVisible | kCaption | kSysMenu | kMinimizeBox | kModalFr
 
 }  // namespace
 
-const ControlTemplate* WindowTemplate::Find(int controlId) const {
-    for (const ControlTemplate& control : controls) {
-        if (control.id == controlId) return &control;
-    }
-    return nullptr;
-}
-
 const WindowTemplate& MainWindowTemplate() { return kMainWindow; }
 
 }  // namespace quillora

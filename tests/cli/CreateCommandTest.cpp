@@ -7,8 +7,8 @@
 
 #include "ProcessRunner.h"
 #include "fakes/ScratchFolder.h"
-#include "platform/posix/HiveRegistry.h"
-#include "platform/posix/PosixFileSystem.h"
+#include "adapters/posix/HiveRegistry.h"
+#include "adapters/posix/PosixFileSystem.h"
 #include "storage/SettingsStore.h"
 
 namespace quillora {

@@ -1,4 +1,4 @@
-#include "engine/ArticleCreator.h"
+#include "create/ArticleCreator.h"
 
 #include <gtest/gtest.h>
 
@@ -92,6 +92,20 @@ protected:
     testing::FakeArticleForm form;
     ArticleCreator creator{form, fileIo, settings, dialogs, messages, clock, files};
 };
+
+TEST_F(ArticleCreatorTest, TheClockIsReadOnceAndADateItCannotGiveLeavesTheMarkerEmpty) {
+    dialogs.Choose(site + "/article0001.html");
+    ASSERT_TRUE(creator.OnCreateClicked());
+    EXPECT_EQ(clock.reads, 1);
+
+    clock.convertible = false;
+    form.articleTitle = "Undated";
+    form.articleText = "Text";
+    dialogs.Choose(site + "/article0002.html");
+    ASSERT_TRUE(creator.OnCreateClicked());
+    EXPECT_EQ(ScratchFolder::Read(site + "/article0002.html"),
+              "<html><head><title>Undated</title></head><body>\r\nText</body></html>");
+}
 
 TEST_F(ArticleCreatorTest, TwoRunsInARowNumberThePagesAndListThemNewestFirst) {
     dialogs.Choose(site + "/article0001.html");

@@ -1,4 +1,5 @@
-#include "engine/IndexUpdater.h"
+#include "create/IndexUpdater.h"
+#include "engine/IndexPage.h"
 
 #include <gtest/gtest.h>
 
@@ -201,7 +202,7 @@ TEST_F(IndexUpdaterTest, IndexPathRules) {
         {"/t/page.html", "/article0001.html", "/index.html"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(IndexUpdater::IndexPathFor(c.savedPage, c.templatePath).Bytes(), c.indexPath) << c.templatePath;
+        EXPECT_EQ(IndexPage::IndexPathFor(c.savedPage, c.templatePath).Bytes(), c.indexPath) << c.templatePath;
     }
 }
 
@@ -241,11 +242,11 @@ TEST_F(IndexUpdaterTest, WritesThroughASymbolicLinkToTheIndexPage) {
 }
 
 TEST(InsertIndexLink, NoMarkerGivesNothing) {
-    EXPECT_FALSE(IndexUpdater::InsertIndexLink(TextBuffer(), "L").has_value());
-    EXPECT_FALSE(IndexUpdater::InsertIndexLink("<!--INSERT INDEX HER-->", "L").has_value());
+    EXPECT_FALSE(IndexPage::InsertIndexLink(TextBuffer(), "L").has_value());
+    EXPECT_FALSE(IndexPage::InsertIndexLink("<!--INSERT INDEX HER-->", "L").has_value());
     // An unclosed comment still holds the plain words.
-    EXPECT_EQ(IndexUpdater::InsertIndexLink("<!--INSERT INDEX HERE", "L")->Bytes(), "<!--<!--INSERT INDEX HERE-->L");
-    EXPECT_EQ(IndexUpdater::InsertIndexLink("INSERT INDEX HERE", "L")->Bytes(), "<!--INSERT INDEX HERE-->L");
+    EXPECT_EQ(IndexPage::InsertIndexLink("<!--INSERT INDEX HERE", "L")->Bytes(), "<!--<!--INSERT INDEX HERE-->L");
+    EXPECT_EQ(IndexPage::InsertIndexLink("INSERT INDEX HERE", "L")->Bytes(), "<!--INSERT INDEX HERE-->L");
 }
 
 }  // namespace

@@ -2,33 +2,27 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
+#include <optional>
 #include <ostream>
 #include <string>
 
 #include "engine/CodePage.h"
-#include "fakes/FakeMessageBoxes.h"
-#include "fakes/FixedClock.h"
+#include "engine/DateText.h"
 
 namespace quillora {
 namespace {
 
-const char kMissingMarker[] =
-    "Template file does not contain the text:\n\nINSERT ARTICLE HERE\n\nThis must be exactly as shown above (in "
-    "capitol letters)";
-
 class ArticlePageBuilderTest : public ::testing::Test {
 protected:
     std::string Build(const char* page, const char* text, const char* title = "Title") {
-        TextBuffer buffer(page);
-        EXPECT_TRUE(builder.BuildArticlePage(buffer, TextBuffer(text), TextBuffer(title)));
-        return std::string(buffer.Bytes());
+        std::optional<TextBuffer> built =
+            ArticlePageBuilder::BuildArticlePage(TextBuffer(page), TextBuffer(text), TextBuffer(title), date);
+        EXPECT_TRUE(built.has_value());
+        return built ? std::string(built->Bytes()) : std::string();
     }
 
-    TextBuffer caption{"Quillora"};
-    testing::FakeMessageBoxes boxes;
-    Messages messages{boxes, caption};
-    testing::FixedClock clock{2005, 3, 29, 2};  // Tuesday, March 29, 2005
-    ArticlePageBuilder builder{messages, clock};
+    TextBuffer date{"Tuesday, March 29, 2005"};
 };
 
 struct LinkCase {
@@ -81,8 +75,6 @@ TEST_F(ArticlePageBuilderTest, ReplacesEveryMarkerInItsOrder) {
                     "Hi\r\nhttp://a.example", "News <b>&\" 100%"),
               "<title>News <b>&\" 100%</title>Tuesday, March 29, 2005|Hi<br>\r\n" LINK("http://a.example") "|Hi<br>\r\n"
               LINK("http://a.example"));
-    EXPECT_TRUE(boxes.shown.empty());
-    EXPECT_EQ(clock.reads, 1);
 }
 
 TEST_F(ArticlePageBuilderTest, MarkersInsideTheArticleAndTitle) {
@@ -100,22 +92,15 @@ TEST_F(ArticlePageBuilderTest, TemplateAddressesAndOtherCasesAreUntouched) {
               "http://t.example\r\ninsert title here x Insert Date Here");
 }
 
-TEST_F(ArticlePageBuilderTest, MissingArticleMarkerLeavesThePage) {
+TEST_F(ArticlePageBuilderTest, NoPageWithoutTheArticleMarker) {
     for (const char* page : {"", "insert article here", "INSERT TITLE HERE", "INSERT  ARTICLE HERE"}) {
-        boxes.shown.clear();
-        TextBuffer buffer(page);
-        EXPECT_FALSE(builder.BuildArticlePage(buffer, TextBuffer("text"), TextBuffer("title")));
-        EXPECT_EQ(std::string(buffer.Bytes()), page);
-        ASSERT_EQ(boxes.shown.size(), 1u);
-        EXPECT_EQ(boxes.shown[0].text, kMissingMarker);
-        EXPECT_EQ(boxes.shown[0].icon, MessageIcon::Error);
-        EXPECT_EQ(boxes.shown[0].buttons, MessageButtons::Ok);
-        EXPECT_EQ(boxes.shown[0].caption, "Quillora");
+        EXPECT_FALSE(ArticlePageBuilder::BuildArticlePage(TextBuffer(page), TextBuffer("text"), TextBuffer("title"), date))
+            << page;
     }
 }
 
-TEST_F(ArticlePageBuilderTest, DateWhenTheClockCannotConvert) {
-    clock.convertible = false;
+TEST_F(ArticlePageBuilderTest, AnEmptyDateRemovesTheDateMarkers) {
+    date = TextBuffer();
     EXPECT_EQ(Build("[INSERT DATE HERE]INSERT ARTICLE HERE", "x"), "[]x");
 }
 
@@ -132,9 +117,16 @@ TEST(ArticlePageDateTest, EnglishNamesAndTwoDigitDays) {
         {2023, 7, 15, 6, "Saturday, July 15, 2023"},
     };
     for (const Case& c : cases) {
-        testing::FixedClock clock(c.year, c.month, c.day, c.weekday);
-        EXPECT_EQ(std::string(ArticlePageBuilder::FormatDate(clock.local).Bytes()), c.expected);
+        std::tm local{};
+        local.tm_year = c.year - 1900;
+        local.tm_mon = c.month - 1;
+        local.tm_mday = c.day;
+        local.tm_wday = c.weekday;
+        EXPECT_EQ(std::string(DateText(local).Bytes()), c.expected);
     }
+    std::tm outOfRange{};
+    outOfRange.tm_wday = 7;
+    EXPECT_TRUE(DateText(outOfRange).IsEmpty());
 }
 
 TEST_F(ArticlePageBuilderTest, EveryByteValueIsSafe) {
@@ -142,9 +134,10 @@ TEST_F(ArticlePageBuilderTest, EveryByteValueIsSafe) {
     for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
     for (CodePageKind kind : {CodePageKind::SingleByte, CodePageKind::DoubleByte, CodePageKind::Utf8}) {
         ScopedCodePage page(kind);
-        TextBuffer buffer(all + "INSERT ARTICLE HERE" + all);
-        ASSERT_TRUE(builder.BuildArticlePage(buffer, TextBuffer(all + "http://" + all), TextBuffer(all)));
-        EXPECT_NE(buffer.Find("<a href=\"http://"), -1);
+        std::optional<TextBuffer> built = ArticlePageBuilder::BuildArticlePage(
+            TextBuffer(all + "INSERT ARTICLE HERE" + all), TextBuffer(all + "http://" + all), TextBuffer(all), date);
+        ASSERT_TRUE(built.has_value());
+        EXPECT_NE(built->Find("<a href=\"http://"), -1);
     }
 }
 

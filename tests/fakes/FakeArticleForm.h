@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/ArticleForm.h"
+#include "create/ArticleForm.h"
 
 namespace quillora::testing {
 

@@ -10,7 +10,7 @@
 #include "fakes/FakeShell.h"
 #include "fakes/FixedTempFolder.h"
 #include "fakes/ScratchFolder.h"
-#include "platform/posix/PosixFileSystem.h"
+#include "adapters/posix/PosixFileSystem.h"
 
 namespace quillora {
 namespace {

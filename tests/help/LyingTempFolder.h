@@ -3,7 +3,7 @@
 #include <map>
 #include <string>
 
-#include "platform/posix/PosixTempFolder.h"
+#include "adapters/posix/PosixTempFolder.h"
 
 namespace quillora::testing {
 

@@ -1,4 +1,4 @@
-#include "platform/qt/QtDialogHost.h"
+#include "adapters/qt/QtDialogHost.h"
 
 #include <gtest/gtest.h>
 
@@ -28,9 +28,10 @@
 #include "fakes/FixedTempFolder.h"
 #include "fakes/FixedClock.h"
 #include "fakes/MemoryRegistry.h"
-#include "platform/posix/PosixFileSystem.h"
+#include "adapters/posix/PosixFileSystem.h"
 #include "resources/Resources.h"
 #include "ui/ArticleApp.h"
+#include "ui/WindowTemplate.h"
 
 namespace quillora {
 namespace {
@@ -76,7 +77,7 @@ protected:
     }
 
     testing::UsesQApplication application;
-    QtDialogHost host;
+    QtDialogHost host{MainWindowTemplate()};
     RecordingHandler handler{host};
 };
 

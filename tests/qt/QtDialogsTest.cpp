@@ -12,8 +12,8 @@
 
 #include "QtTestApplication.h"
 #include "fakes/ScratchFolder.h"
-#include "platform/qt/QtFileDialogs.h"
-#include "platform/qt/QtMessageBoxes.h"
+#include "adapters/qt/QtFileDialogs.h"
+#include "adapters/qt/QtMessageBoxes.h"
 
 namespace quillora {
 namespace {

@@ -15,16 +15,16 @@
 #include <string>
 
 #include "KillLoop.h"
-#include "engine/IndexUpdater.h"
-#include "engine/Messages.h"
+#include "create/IndexUpdater.h"
+#include "storage/Messages.h"
 #include "engine/TextBuffer.h"
 #include "fakes/FakeArticleForm.h"
 #include "fakes/FakeMessageBoxes.h"
 #include "fakes/MemoryRegistry.h"
 #include "fakes/ScratchFolder.h"
-#include "platform/posix/HiveFile.h"
-#include "platform/posix/HiveRegistry.h"
-#include "platform/posix/PosixFileSystem.h"
+#include "adapters/posix/HiveFile.h"
+#include "adapters/posix/HiveRegistry.h"
+#include "adapters/posix/PosixFileSystem.h"
 #include "storage/FileIo.h"
 #include "storage/SettingsStore.h"
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/ArticleCreator.h"
+#include "create/ArticleCreator.h"
 #include "fakes/FakeArticleForm.h"
 #include "fakes/FakeFileDialogs.h"
 #include "fakes/FakeMessageBoxes.h"
@@ -20,9 +20,9 @@
 #include "fakes/FixedClock.h"
 #include "fakes/MemoryRegistry.h"
 #include "fakes/ScratchFolder.h"
-#include "platform/posix/HiveFile.h"
-#include "platform/posix/HiveRegistry.h"
-#include "platform/posix/PosixFileSystem.h"
+#include "adapters/posix/HiveFile.h"
+#include "adapters/posix/HiveRegistry.h"
+#include "adapters/posix/PosixFileSystem.h"
 #include "storage/FileIo.h"
 #include "storage/SettingsStore.h"
 

@@ -1,4 +1,4 @@
-#include "platform/posix/HiveFile.h"
+#include "adapters/posix/HiveFile.h"
 
 #include <gtest/gtest.h>
 

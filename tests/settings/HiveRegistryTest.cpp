@@ -1,4 +1,4 @@
-#include "platform/posix/HiveRegistry.h"
+#include "adapters/posix/HiveRegistry.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +16,8 @@
 #include "fakes/FaultyFileSystem.h"
 #include "fakes/MemoryRegistry.h"
 #include "fakes/ScratchFolder.h"
-#include "platform/posix/HiveFile.h"
-#include "platform/posix/PosixFileSystem.h"
+#include "adapters/posix/HiveFile.h"
+#include "adapters/posix/PosixFileSystem.h"
 #include "storage/SettingsStore.h"
 
 namespace quillora {
@@ -178,6 +178,7 @@ TEST_F(HiveRegistryTest, NamesAndTextsWithOddBytesComeBackExactly) {
 TEST_F(HiveRegistryTest, KeyNamesWithOddBytesComeBackExactly) {
     registryKey = "Tess\"a[l]ine= \xC3\xA9\x80";
     profileName = "Quill]ora ";
+    store.SetHome(registryKey, profileName);
     EXPECT_TRUE(store.WriteInt(section, "Counter", 9));
     EXPECT_NE(HiveText().find("[HKEY_CURRENT_USER\\Software\\Tess\"a[l]ine= \xC3\xA9\x80\\Quill]ora \\LU]\n"), std::string::npos);
     PosixFileSystem plain;
@@ -185,7 +186,7 @@ TEST_F(HiveRegistryTest, KeyNamesWithOddBytesComeBackExactly) {
     SettingsStore next(nextRun, registryKey, profileName);
     EXPECT_EQ(next.ReadInt(section, "Counter", 0), 9);
 
-    registryKey = "Line\nBreak";  // a key name the file cannot hold: defaults, and nothing stored
+    store.SetHome("Line\nBreak", profileName);  // a key name the file cannot hold: defaults, and nothing stored
     EXPECT_FALSE(store.WriteInt(section, "Counter", 10));
     EXPECT_EQ(store.ReadInt(section, "Counter", -1), -1);
     EXPECT_EQ(registry.OpenKeys(), 0u);

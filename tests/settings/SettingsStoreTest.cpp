@@ -12,9 +12,9 @@
 
 #include "fakes/MemoryRegistry.h"
 #include "fakes/ScratchFolder.h"
-#include "platform/posix/HiveFile.h"
-#include "platform/posix/HiveRegistry.h"
-#include "platform/posix/PosixFileSystem.h"
+#include "adapters/posix/HiveFile.h"
+#include "adapters/posix/HiveRegistry.h"
+#include "adapters/posix/PosixFileSystem.h"
 
 namespace quillora {
 namespace {
@@ -230,12 +230,15 @@ TEST_P(SettingsStoreTest, TheHomeNeverFollowsTheApplicationName) {
     EXPECT_FALSE(backend->HasKey("Software\\Tessaline\\Reseller's Own Title"));
 }
 
-TEST_P(SettingsStoreTest, TheHomeIsTakenFromTheTextsAtEachOperation) {
-    TextBuffer laterKey;
-    TextBuffer laterProfile;
-    SettingsStore early(backend->Get(), laterKey, laterProfile);  // made before start-up fixes the home
-    laterKey = "Tessaline";
-    laterProfile = "Quillora";
+TEST_P(SettingsStoreTest, TheHomeIsWhatWasLastSetAndACopyOfTheTextsGiven) {
+    TextBuffer key("Elsewhere");
+    TextBuffer profile("Other");
+    SettingsStore early(backend->Get(), key, profile);  // made before start-up fixes the home
+    key = "Changed";                                    // the store keeps its own copy
+    EXPECT_TRUE(early.WriteInt(section, "Counter", 4));
+    EXPECT_TRUE(backend->Find("Software\\Elsewhere\\Other\\LU", "Counter").has_value());
+
+    early.SetHome("Tessaline", "Quillora");
     EXPECT_TRUE(early.WriteInt(section, "Counter", 5));
     std::optional<Stored> counter = backend->Find(kLu, "Counter");
     ASSERT_TRUE(counter.has_value());

@@ -47,7 +47,7 @@ using StartUpTest = UiFixture;
 TEST_F(StartUpTest, FirstStartAsksTheTermsBeforeTheWindowShowsAndStoresTheAcceptance) {
     WatchingBoxes watching(boxes, host);
     ArticleApp app(Platform{files, registry, clock, watching, dialogs, host, shell, tempFolder}, branding.Data());
-    EXPECT_EQ(app.applicationName.Bytes(), "Quillora");
+    EXPECT_EQ(app.ApplicationName().Bytes(), "Quillora");
     int focusWhenOpen = 0;
     host.whileOpen = [&](FakeDialogHost& open) { focusWhenOpen = open.focus; };
     boxes.answers = {MessageAnswer::Yes};
@@ -67,8 +67,8 @@ TEST_F(StartUpTest, FirstStartAsksTheTermsBeforeTheWindowShowsAndStoresTheAccept
     EXPECT_EQ(watching.facesAtPrompt, std::vector<bool>{false});
 
     EXPECT_EQ(StoredData("Terms"), testing::Dword(1));
-    EXPECT_EQ(app.registryKey.Bytes(), "Tessaline");
-    EXPECT_EQ(app.profileName.Bytes(), "Quillora");
+    EXPECT_EQ(app.RegistryKey().Bytes(), "Tessaline");
+    EXPECT_EQ(app.ProfileName().Bytes(), "Quillora");
 
     EXPECT_EQ(host.caption, "Quillora");
     EXPECT_EQ(host.icons, std::string(resources::Icon()));

@@ -72,8 +72,8 @@ TEST_F(MainWindowCommandsTest, HelpFilesGoAtCancelAndStayAtOk) {
     for (int closeWith : {kIdCancel, kIdOk}) {
         Run([&](MainWindow& window, FakeDialogHost& open) {
             open.Command(ControlId::kHelpButton);
-            EXPECT_EQ(std::string(window.helpPagePath.Bytes()), HelpPage());
-            EXPECT_EQ(std::string(window.helpPicturePath.Bytes()), HelpPicture());
+            EXPECT_EQ(std::string(window.HelpPagePath().Bytes()), HelpPage());
+            EXPECT_EQ(std::string(window.HelpPicturePath().Bytes()), HelpPicture());
             EXPECT_EQ(ScratchFolder::Read(HelpPicture()), std::string(resources::HelpPicture()));
             EXPECT_NE(ScratchFolder::Read(HelpPage()).find("<TITLE>Quillora</TITLE>"), std::string::npos);
             open.Command(closeWith);
@@ -91,8 +91,8 @@ TEST_F(MainWindowCommandsTest, BannerOpensTheResellerAddressThroughTheSharedPage
         "http://reseller.example/?a=1&b=\"2\"");
     Run([&](MainWindow& window, FakeDialogHost& open) {
         open.Command(ControlId::kBanner);
-        EXPECT_EQ(std::string(window.helpPagePath.Bytes()), HelpPage());
-        EXPECT_TRUE(window.helpPicturePath.IsEmpty());
+        EXPECT_EQ(std::string(window.HelpPagePath().Bytes()), HelpPage());
+        EXPECT_TRUE(window.HelpPicturePath().IsEmpty());
         EXPECT_NE(ScratchFolder::Read(HelpPage()).find("<a href=\"http://reseller.example/?a=1&b=\"2\"\" style"),
                   std::string::npos);
         open.Command(kIdCancel);

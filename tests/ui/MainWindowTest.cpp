@@ -246,7 +246,7 @@ TEST_F(MainWindowTest, SelectChosenHoldsThePathShowsTheNameAndStoresOnlyTheFolde
             open.Type(ControlId::kArticleTitle, "Kept title");
             window.OnSelectClicked();
             EXPECT_EQ(window.templatePath.Bytes(), test.chosen);
-            EXPECT_EQ(window.templateName.Bytes(), test.shownName);
+            EXPECT_EQ(window.TemplateName().Bytes(), test.shownName);
             EXPECT_EQ(open.controls[ControlId::kTemplateName].text, test.shownName);
             EXPECT_EQ(open.controls[ControlId::kArticleTitle].text, "Kept title");
         });
@@ -297,23 +297,23 @@ TEST_F(MainWindowTest, PasteWithoutClipboardTextSelectsTheUnchangedText) {
 
 // --- Closing ---
 
+// The help files come from a click on Help, into the fixture's temporary folder.
 class ClosingTest : public MainWindowTest {
 protected:
-    ClosingTest() {
-        testing::ScratchFolder::Write(page, "<html>help</html>");
-        testing::ScratchFolder::Write(picture, "GIF89a");
+    static void ShowHelp(MainWindow& window) {
+        window.OnHelpClicked();
+        ASSERT_FALSE(window.HelpPagePath().IsEmpty());
     }
     bool Exists(const std::string& path) { return std::filesystem::exists(path); }
 
-    testing::ScratchFolder folder;
-    const std::string page = folder / "temp_vodadir_help.html";
-    const std::string picture = folder / "temp_vodadir_box.gif";
+    const std::string page = temporary / "temp_vodadir_help.html";
+    const std::string picture = temporary / "temp_vodadir_box.gif";
 };
 
 TEST_F(ClosingTest, CancelDeletesTheHelpFilesAndStoresNothing) {
     Run([&](MainWindow& window, FakeDialogHost& open) {
-        window.helpPagePath = TextBuffer(page);
-        window.helpPicturePath = TextBuffer(picture);
+        ShowHelp(window);
+        ASSERT_TRUE(Exists(page) && Exists(picture));
         open.Type(ControlId::kArticleTitle, "Dropped");
         open.Type(ControlId::kArticleNumber, "not read");
         window.OnCloseRequested();
@@ -329,8 +329,8 @@ TEST_F(ClosingTest, CancelDeletesTheHelpFilesAndStoresNothing) {
 TEST_F(ClosingTest, CancelClosesWhenAHelpFileCannotBeDeleted) {
     files.FailAt(Step::Remove);
     Run([&](MainWindow& window, FakeDialogHost&) {
-        window.helpPagePath = TextBuffer(page);
-        window.helpPicturePath = TextBuffer(picture);
+        ShowHelp(window);
+        ASSERT_TRUE(Exists(page) && Exists(picture));
         window.OnCloseRequested();
     });
     EXPECT_EQ(host.result, DialogResult::Cancel);
@@ -347,8 +347,8 @@ TEST_F(ClosingTest, CancelWithoutHelpFilesDeletesNothing) {
 TEST_F(ClosingTest, OkReadsTheFieldsButDeletesAndStoresNothing) {
     std::string titleRead;
     Run([&](MainWindow& window, FakeDialogHost& open) {
-        window.helpPagePath = TextBuffer(page);
-        window.helpPicturePath = TextBuffer(picture);
+        ShowHelp(window);
+        ASSERT_TRUE(Exists(page) && Exists(picture));
         open.Type(ControlId::kArticleTitle, "Typed and lost");
         open.Type(ControlId::kArticleNumber, "77");
         window.OnOkCommand();

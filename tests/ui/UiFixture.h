@@ -29,11 +29,11 @@ protected:
     int Run(const std::function<void(MainWindow&, FakeDialogHost&)>& user = {}) {
         ArticleApp app(Platform{files, registry, clock, boxes, dialogs, host, shell, tempFolder}, branding.Data());
         host.whileOpen = [&](FakeDialogHost& open) {
-            if (user) user(*app.mainWindow, open);
+            if (user) user(*app.Window(), open);
         };
         int status = app.StartUp();
-        applicationName = std::string(app.applicationName.Bytes());
-        profileName = std::string(app.profileName.Bytes());
+        applicationName = std::string(app.ApplicationName().Bytes());
+        profileName = std::string(app.ProfileName().Bytes());
         return status;
     }
 

@@ -1,9 +1,9 @@
-#include "platform/qt/QtFileDialogs.h"
+#include "adapters/qt/QtFileDialogs.h"
 
 #include <QDir>
 #include <QFileDialog>
 
-#include "platform/qt/LocalText.h"
+#include "adapters/qt/LocalText.h"
 
 namespace quillora {
 

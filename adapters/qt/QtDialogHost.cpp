@@ -1,4 +1,4 @@
-#include "platform/qt/QtDialogHost.h"
+#include "adapters/qt/QtDialogHost.h"
 
 #include <algorithm>
 #include <functional>
@@ -26,7 +26,7 @@
 #include <QTextDocument>
 #include <QTimer>
 
-#include "platform/qt/LocalText.h"
+#include "adapters/qt/LocalText.h"
 #include "resources/Resources.h"
 
 namespace quillora {

@@ -2,15 +2,14 @@
 
 #include <cstdint>
 
-#include "engine/ArticleForm.h"
-#include "engine/ArticlePageBuilder.h"
-#include "engine/IndexUpdater.h"
-#include "engine/Messages.h"
+#include "create/ArticleForm.h"
+#include "create/IndexUpdater.h"
 #include "engine/TextBuffer.h"
 #include "platform/Clock.h"
 #include "platform/FileDialogs.h"
 #include "platform/FileSystem.h"
 #include "storage/FileIo.h"
+#include "storage/Messages.h"
 #include "storage/SettingsStore.h"
 
 namespace quillora {
@@ -47,13 +46,14 @@ public:
 
 private:
     bool LoadTemplate();
+    TextBuffer Today();
 
     ArticleForm& form_;
     FileIo& fileIo_;
     SettingsStore& settings_;
     FileDialogs& dialogs_;
     Messages& messages_;
-    ArticlePageBuilder pageBuilder_;
+    Clock& clock_;
     IndexUpdater indexUpdater_;
 };
 

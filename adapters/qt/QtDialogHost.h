@@ -10,7 +10,7 @@
 #include <QRect>
 
 #include "platform/DialogHost.h"
-#include "ui/WindowTemplate.h"
+#include "platform/DialogTemplate.h"
 
 namespace quillora {
 
@@ -43,7 +43,7 @@ class HostDialog;
 // Alt+F4 send the Cancel command; F1 does nothing.
 class QtDialogHost : public DialogHost {
 public:
-    explicit QtDialogHost(const WindowTemplate& window = MainWindowTemplate());
+    explicit QtDialogHost(const WindowTemplate& window);
     ~QtDialogHost() override;
     QtDialogHost(const QtDialogHost&) = delete;
     QtDialogHost& operator=(const QtDialogHost&) = delete;

@@ -1,4 +1,4 @@
-#include "platform/qt/QtMessageBoxes.h"
+#include "adapters/qt/QtMessageBoxes.h"
 
 #include <utility>
 #include <vector>
@@ -6,7 +6,7 @@
 #include <QMessageBox>
 #include <QWidget>
 
-#include "platform/qt/LocalText.h"
+#include "adapters/qt/LocalText.h"
 
 namespace quillora {
 namespace {

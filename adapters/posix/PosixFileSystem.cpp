@@ -1,4 +1,4 @@
-#include "platform/posix/PosixFileSystem.h"
+#include "adapters/posix/PosixFileSystem.h"
 
 #include <cerrno>
 #include <climits>
@@ -31,6 +31,9 @@ std::string LinkTarget(const std::string& path) {
     return target;
 }
 
+// The descriptor a handle holds.
+int Fd(FileSystem::Handle handle) { return static_cast<int>(handle); }
+
 void SyncFolder(const std::string& path) {
     int folder = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder < 0) return;
@@ -50,7 +53,7 @@ bool PosixFileSystem::OpenForReading(const std::string& path, Handle& file) {
 
 bool PosixFileSystem::SizeOf(Handle file, std::int64_t& size) {
     struct stat info {};
-    if (::fstat(file, &info) != 0 || !S_ISREG(info.st_mode)) return false;
+    if (::fstat(Fd(file), &info) != 0 || !S_ISREG(info.st_mode)) return false;
     size = static_cast<std::int64_t>(info.st_size);
     return true;
 }
@@ -58,7 +61,7 @@ bool PosixFileSystem::SizeOf(Handle file, std::int64_t& size) {
 std::int64_t PosixFileSystem::Read(Handle file, char* into, std::size_t count) {
     ssize_t got;
     do {
-        got = ::read(file, into, count);
+        got = ::read(Fd(file), into, count);
     } while (got < 0 && errno == EINTR);
     return got;
 }
@@ -113,9 +116,9 @@ bool PosixFileSystem::CreateBeside(const std::string& target, Handle& file, std:
         ::umask(mask);
         mode = 0666 & ~mask;
     }
-    if (::fchmod(file, mode) != 0) {
+    if (::fchmod(Fd(file), mode) != 0) {
         unnamed_.erase(file);
-        ::close(file);
+        ::close(Fd(file));
         ::unlink(temporaryPath.c_str());
         return false;
     }
@@ -125,23 +128,23 @@ bool PosixFileSystem::CreateBeside(const std::string& target, Handle& file, std:
 std::int64_t PosixFileSystem::Write(Handle file, const char* bytes, std::size_t count) {
     ssize_t wrote;
     do {
-        wrote = ::write(file, bytes, count);
+        wrote = ::write(Fd(file), bytes, count);
     } while (wrote < 0 && errno == EINTR);
     return wrote;
 }
 
-bool PosixFileSystem::Flush(Handle file) { return ::fsync(file) == 0; }
+bool PosixFileSystem::Flush(Handle file) { return ::fsync(Fd(file)) == 0; }
 
 bool PosixFileSystem::Close(Handle file) {
     bool named = true;
     auto unnamed = unnamed_.find(file);
     if (unnamed != unnamed_.end()) {
         // Complete: now the new file gets its temporary name, ready to be renamed over its target.
-        const std::string self = "/proc/self/fd/" + std::to_string(file);
+        const std::string self = "/proc/self/fd/" + std::to_string(Fd(file));
         named = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, unnamed->second.c_str(), AT_SYMLINK_FOLLOW) == 0;
         unnamed_.erase(unnamed);
     }
-    return ::close(file) == 0 && named;
+    return ::close(Fd(file)) == 0 && named;
 }
 
 bool PosixFileSystem::Rename(const std::string& from, const std::string& to) {
@@ -164,18 +167,18 @@ bool PosixFileSystem::Lock(const std::string& path, Handle& lock) {
     if (lock < 0) return false;
     int locked;
     do {
-        locked = ::flock(lock, LOCK_EX);
+        locked = ::flock(Fd(lock), LOCK_EX);
     } while (locked != 0 && errno == EINTR);
     if (locked != 0) {
-        ::close(lock);
+        ::close(Fd(lock));
         return false;
     }
     return true;
 }
 
 void PosixFileSystem::Unlock(Handle lock) {
-    ::flock(lock, LOCK_UN);
-    ::close(lock);
+    ::flock(Fd(lock), LOCK_UN);
+    ::close(Fd(lock));
 }
 
 }  // namespace quillora

@@ -1,4 +1,4 @@
-#include "platform/posix/PosixTempFolder.h"
+#include "adapters/posix/PosixTempFolder.h"
 
 #include <cerrno>
 #include <cstdlib>

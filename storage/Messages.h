@@ -1,5 +1,7 @@
 #pragma once
 
+#include <utility>
+
 #include "engine/TextBuffer.h"
 #include "platform/MessageBoxes.h"
 
@@ -9,7 +11,10 @@ namespace quillora {
 // the moment, and a box that asks for no icon gets the exclamation icon.
 class Messages {
 public:
-    Messages(MessageBoxes& boxes, const TextBuffer& caption) : boxes_(boxes), caption_(caption) {}
+    Messages(MessageBoxes& boxes, TextBuffer caption) : boxes_(boxes), caption_(std::move(caption)) {}
+
+    // The caption of every box from now on.
+    void SetCaption(TextBuffer caption) { caption_ = std::move(caption); }
 
     MessageAnswer Show(const TextBuffer& text, MessageIcon icon, MessageButtons buttons, int defaultButton = 0);
     void ShowError(const TextBuffer& text) { Show(text, MessageIcon::Error, MessageButtons::Ok); }
@@ -17,7 +22,7 @@ public:
 
 private:
     MessageBoxes& boxes_;
-    const TextBuffer& caption_;
+    TextBuffer caption_;
 };
 
 }  // namespace quillora

@@ -1,4 +1,4 @@
-#include "platform/qt/QtShell.h"
+#include "adapters/qt/QtShell.h"
 
 #include <QDesktopServices>
 #include <QFile>

@@ -6,6 +6,9 @@
 
 namespace quillora {
 
+// What the user is told when the article number field holds no integer.
+inline constexpr char kNotAnIntegerMessage[] = "Please enter an integer.";
+
 // The fields that the Create command works on, and the exchange with whatever shows them:
 // the main window, or the command line of the scripted publisher.
 class ArticleForm {

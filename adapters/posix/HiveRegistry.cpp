@@ -1,4 +1,4 @@
-#include "platform/posix/HiveRegistry.h"
+#include "adapters/posix/HiveRegistry.h"
 
 #include <cerrno>
 #include <cstdlib>

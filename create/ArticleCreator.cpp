@@ -1,10 +1,12 @@
-#include "engine/ArticleCreator.h"
+#include "create/ArticleCreator.h"
 
 #include <new>
 #include <optional>
 #include <string>
 #include <utility>
 
+#include "engine/ArticlePageBuilder.h"
+#include "engine/DateText.h"
 #include "engine/PathParts.h"
 
 namespace quillora {
@@ -15,11 +17,9 @@ const char kNoTitleMessage[] = "No article title entered";
 const char kProposedName[] = "article%04d";
 const char kSaveTitle[] = "Select where to save your new web page";
 
-// Empties the text and gives its memory back: a page may be large.
-void Release(TextBuffer& text) {
-    TextBuffer released = std::move(text);
-    text.Clear();
-}
+const char kMissingArticleMarkerMessage[] =
+    "Template file does not contain the text:\n\nINSERT ARTICLE HERE\n\nThis must be exactly as shown above (in "
+    "capitol letters)";
 
 }  // namespace
 
@@ -30,7 +30,7 @@ ArticleCreator::ArticleCreator(ArticleForm& form, FileIo& fileIo, SettingsStore&
       settings_(settings),
       dialogs_(dialogs),
       messages_(messages),
-      pageBuilder_(messages, clock),
+      clock_(clock),
       indexUpdater_(form, fileIo, files, messages) {}
 
 bool ArticleCreator::OnCreateClicked() {
@@ -58,7 +58,7 @@ bool ArticleCreator::OnCreateClicked() {
         form_.articleNumber = NextArticleNumber(form_.articleNumber);
         form_.ShowFields();
     }
-    Release(form_.pageBuffer);
+    form_.pageBuffer.Release();
     return created;
 }
 
@@ -89,18 +89,27 @@ bool ArticleCreator::CreateArticlePage() {
 }
 
 bool ArticleCreator::LoadTemplate() {
-    std::optional<std::string> block = fileIo_.ReadWholeFile(form_.templatePath);
-    if (!block) return false;
+    if (!fileIo_.ReadText(form_.templatePath, form_.pageBuffer)) return false;  // a zero byte ends the template
+    std::optional<TextBuffer> page;
     try {
-        form_.pageBuffer = TextBuffer(std::string_view(*block));  // a zero byte ends the template
-        block.reset();
-        return pageBuilder_.BuildArticlePage(form_.pageBuffer, form_.articleText, form_.articleTitle);
+        page = ArticlePageBuilder::BuildArticlePage(form_.pageBuffer, form_.articleText, form_.articleTitle, Today());
     } catch (const std::bad_alloc&) {
-        block.reset();
-        Release(form_.pageBuffer);
+        form_.pageBuffer.Release();
         fileIo_.ShowFormattedError(FileIo::kReadMessage, form_.templatePath);
         return false;
     }
+    if (!page) {
+        messages_.ShowError(kMissingArticleMarkerMessage);
+        return false;
+    }
+    form_.pageBuffer = std::move(*page);
+    return true;
+}
+
+TextBuffer ArticleCreator::Today() {
+    std::tm local{};
+    if (!clock_.ToLocal(clock_.Now(), local)) return TextBuffer();
+    return DateText(local);
 }
 
 TextBuffer ArticleCreator::SaveFilterFor(const TextBuffer& extension) {

@@ -7,7 +7,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
-#include "platform/posix/HiveFile.h"
+#include "adapters/posix/HiveFile.h"
 
 namespace quillora {
 

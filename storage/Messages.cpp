@@ -1,4 +1,4 @@
-#include "engine/Messages.h"
+#include "storage/Messages.h"
 
 namespace quillora {
 
