@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/CreateCommand.h"
+#include "cli/create/CreateCommand.h"
 #include "adapters/posix/HiveRegistry.h"
 #include "adapters/posix/PosixFileSystem.h"
 #include "adapters/posix/SystemClock.h"

@@ -1,10 +1,10 @@
-#include "cli/CreateCommand.h"
+#include "cli/create/CreateCommand.h"
 
 #include <istream>
 #include <iterator>
 #include <ostream>
 
-#include "cli/CreateOptions.h"
+#include "cli/create/CreateOptions.h"
 #include "create/ArticleCreator.h"
 #include "engine/IntegerField.h"
 #include "storage/Messages.h"

@@ -1,4 +1,4 @@
-#include "cli/CreateOptions.h"
+#include "cli/create/CreateOptions.h"
 
 #include <set>
 
