@@ -32,20 +32,31 @@ std::string FolderOf(const std::string& path) {
 // What stands at a path that is about to be replaced.
 enum class Target { Missing, Replaceable, Refused };
 
-// A target is replaced only when it is a plain file that the user may write: a read-only
-// file, a folder or a device is left as it is. Nothing there, or a path that cannot be
-// looked at, is for the creation of the new file to decide.
+// A target is replaced only when it is a plain file that the user may write and that no other
+// program holds without sharing: a read-only file, a folder, a device or a held file is left
+// as it is. Nothing there, or a path that cannot be looked at, is for the creation of the new
+// file to decide.
 Target TargetAt(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return Target::Missing;
     if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) return Target::Refused;
-    // Device names such as NUL or COM1 look like files in some folders: ask the file itself.
-    HANDLE file = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    // Opened as the replacement will need it; device names such as NUL or COM1 look like files
+    // in every folder, so the opened file tells what it is.
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return Target::Refused;
     const bool disk = GetFileType(file) == FILE_TYPE_DISK;
     CloseHandle(file);
     return disk ? Target::Replaceable : Target::Refused;
+}
+
+// Of a file's attributes, those that its replacement takes over: hidden stays hidden.
+DWORD AttributesToKeep(DWORD attributes) {
+    const DWORD kept = attributes == INVALID_FILE_ATTRIBUTES
+                           ? 0
+                           : attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                                           FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+    return kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL;
 }
 
 // A new name beside target, or empty when none fits in a path.
@@ -56,12 +67,6 @@ std::string NameBeside(const std::string& target, std::random_device& random) {
     name += '.';
     for (int i = 0; i < 6; ++i) name += kLetters[random() % (sizeof kLetters - 1)];
     return name;
-}
-
-bool SetDeleteOnClose(HANDLE file, bool remove) {
-    FILE_DISPOSITION_INFO disposition{};
-    disposition.DeleteFile = remove ? TRUE : FALSE;
-    return SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition) != 0;
 }
 
 // The path with the prefix of the system's own long form removed: \\?\C:\x gives C:\x and
@@ -120,28 +125,27 @@ bool Win32FileSystem::CreateBeside(const std::string& target, Handle& file, std:
         SetLastError(ERROR_ACCESS_DENIED);
         return false;
     }
+    // The new file is written under a name of its own that the system deletes together with
+    // the last handle, from its creation on: a writer killed at any moment leaves nothing.
+    // Close gives the complete file its second name, temporaryPath.
+    const DWORD attributes = AttributesToKeep(GetFileAttributesA(target.c_str())) | FILE_FLAG_DELETE_ON_CLOSE;
     std::random_device random;
+    std::string unnamed;
     HANDLE created = INVALID_HANDLE_VALUE;
     for (int attempt = 0; attempt < 100 && created == INVALID_HANDLE_VALUE; ++attempt) {
+        unnamed = NameBeside(target, random);
         temporaryPath = NameBeside(target, random);
-        if (temporaryPath.empty()) {
+        if (unnamed.empty()) {
             SetLastError(ERROR_FILENAME_EXCED_RANGE);
             return false;
         }
-        created = CreateFileA(temporaryPath.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
+        created = CreateFileA(unnamed.c_str(), GENERIC_READ | GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, CREATE_NEW, attributes, nullptr);
         if (created == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) return false;
     }
     if (created == INVALID_HANDLE_VALUE) return false;
-    // Until it is complete the new file is deleted as soon as its handle closes, which the
-    // system does for a writer that is killed.
-    if (!SetDeleteOnClose(created, true)) {
-        CloseHandle(created);
-        DeleteFileA(temporaryPath.c_str());
-        return false;
-    }
     file = Portable(created);
-    unfinished_.insert(file);
+    unfinished_[file] = {unnamed, temporaryPath};
     return true;
 }
 
@@ -156,28 +160,59 @@ std::int64_t Win32FileSystem::Write(Handle file, const char* bytes, std::size_t 
 bool Win32FileSystem::Flush(Handle file) { return FlushFileBuffers(Native(file)) != 0; }
 
 bool Win32FileSystem::Close(Handle file) {
-    bool kept = true;
-    if (unfinished_.erase(file) != 0) kept = SetDeleteOnClose(Native(file), false);
-    return CloseHandle(Native(file)) != 0 && kept;
+    bool named = true;
+    auto unfinished = unfinished_.find(file);
+    if (unfinished != unfinished_.end()) {
+        // Complete: a second name keeps the file when its first goes with the handle. Where
+        // the file system has no hard links, its bytes are copied to a file of that name.
+        const auto& [unnamed, name] = unfinished->second;
+        named = CreateHardLinkA(name.c_str(), unnamed.c_str(), nullptr) || CopyTo(file, name);
+        unfinished_.erase(unfinished);
+    }
+    return CloseHandle(Native(file)) != 0 && named;
+}
+
+bool Win32FileSystem::CopyTo(Handle file, const std::string& path) {
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!GetFileInformationByHandle(Native(file), &information) ||
+        SetFilePointer(Native(file), 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) {
+        return false;
+    }
+    Handle copy = Portable(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                       AttributesToKeep(information.dwFileAttributes), nullptr));
+    if (Native(copy) == INVALID_HANDLE_VALUE) return false;
+    bool copied = true;
+    char buffer[65536];
+    for (std::int64_t got; copied && (got = Read(file, buffer, sizeof buffer)) != 0;) {
+        copied = got > 0 && Write(copy, buffer, static_cast<std::size_t>(got)) == got;
+    }
+    copied = Flush(copy) && copied;
+    copied = CloseHandle(Native(copy)) && copied;
+    if (!copied) DeleteFileA(path.c_str());
+    return copied;
 }
 
 bool Win32FileSystem::Rename(const std::string& from, const std::string& to) {
-    switch (TargetAt(to)) {
-    case Target::Refused:
+    if (TargetAt(to) == Target::Refused) {
         SetLastError(ERROR_ACCESS_DENIED);
         return false;
-    case Target::Replaceable:
-        // Keeps what the former file is: its security, attributes and creation time.
-        return ReplaceFileA(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0;
-    case Target::Missing:
-        break;
     }
+    // One rename, the former file or the new one at every moment. (ReplaceFileA would keep more
+    // of the former file, but Wine's empties the target before it renames.)
     return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 bool Win32FileSystem::Exists(const std::string& path) {
     // No wildcard can be part of a name; FindFirstFileA would take it as a pattern.
     if (path.find_first_of("*?") != std::string::npos) return false;
+    // A path whose full form or whose volume cannot be known names nothing.
+    char full[MAX_PATH] = {};
+    char volume[MAX_PATH] = {};
+    const DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
+    if (length == 0 || length >= MAX_PATH || !GetVolumePathNameA(full, volume, MAX_PATH) ||
+        !GetVolumeInformationA(volume, nullptr, 0, nullptr, nullptr, nullptr, nullptr, 0)) {
+        return false;
+    }
     WIN32_FIND_DATAA found{};
     HANDLE search = FindFirstFileA(path.c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return false;

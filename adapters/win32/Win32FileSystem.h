@@ -1,15 +1,17 @@
 #pragma once
 
-#include <set>
+#include <map>
+#include <utility>
 
 #include "platform/FileSystem.h"
 
 namespace quillora {
 
-// Files on the Win32 ANSI API. A whole-file write goes to a new file beside the target that
-// the system deletes by itself if the writer dies before it is complete; the complete file
-// then replaces the target in one step. A target that is read-only, a folder or a device is
-// refused before anything is created, and again at the replacement.
+// Files on the Win32 ANSI API. A whole-file write goes to a new file beside the target, with
+// the target's attributes, that the system deletes by itself if the writer dies before it is
+// complete (see CreateBeside); the complete file then replaces the target in one rename. A target that is
+// read-only, a folder, a device or held by another program without sharing is refused before
+// anything is created, and again at the replacement.
 class Win32FileSystem : public FileSystem {
 public:
     bool OpenForReading(const std::string& path, Handle& file) override;
@@ -27,7 +29,11 @@ public:
     void Unlock(Handle lock) override;
 
 private:
-    std::set<Handle> unfinished_;  // new files that vanish when closed before they are complete
+    bool CopyTo(Handle file, const std::string& path);
+
+    // New files that vanish with their handle: the name each is written under, and the name
+    // that it gets when it is complete.
+    std::map<Handle, std::pair<std::string, std::string>> unfinished_;
 };
 
 }  // namespace quillora

@@ -29,9 +29,25 @@ private:
     std::ostream& errors_;
 };
 
+// A path that starts from a root: "/..." on Linux; on Windows one with a drive ("C:..."), a
+// share ("\\server\share...") or the current drive's root ("\...").
+bool IsAbsolute(const std::string& path) {
+    if (path.empty()) return false;
+    if (kPathSeparator == '/') return path.front() == '/';
+    return path.front() == '\\' || path.front() == '/' || (path.size() >= 2 && path[1] == ':');
+}
+
+// The folder followed by exactly one separator; in a double-byte code page the last byte of a
+// character may look like a backslash without being one.
+std::string WithSeparator(const std::string& folder) {
+    const TextBuffer text(folder);
+    if (!folder.empty() && PathParts::DirWithSlash(text).Length() == text.Length()) return folder;
+    return folder + kPathSeparator;
+}
+
 std::string Absolute(const std::string& path, const std::string& workingFolder) {
-    if (path.empty() || path.front() == '/') return path;
-    return workingFolder + "/" + path;
+    if (path.empty() || IsAbsolute(path)) return path;
+    return WithSeparator(workingFolder) + path;
 }
 
 // The save dialog answers with --output, or with the proposed name in the folder last saved to.
@@ -47,9 +63,8 @@ public:
         if (options_.output) {
             path = Absolute(*options_.output, workingFolder_);
         } else {
-            std::string folder = request.initialFolder.empty() ? workingFolder_ : request.initialFolder;
-            if (folder.empty() || folder.back() != '/') folder += '/';
-            path = folder + request.initialFileName;
+            path = WithSeparator(request.initialFolder.empty() ? workingFolder_ : request.initialFolder) +
+                   request.initialFileName;
         }
         if (!options_.overwrite && files_.Exists(path)) {
             refused = path;

@@ -20,9 +20,11 @@
 #include "fakes/FixedClock.h"
 #include "fakes/MemoryRegistry.h"
 #include "fakes/ScratchFolder.h"
+#ifndef _WIN32
 #include "adapters/posix/HiveFile.h"
 #include "adapters/posix/HiveRegistry.h"
 #include "adapters/posix/PosixFileSystem.h"
+#endif
 #include "storage/FileIo.h"
 #include "storage/SettingsStore.h"
 
@@ -101,8 +103,8 @@ protected:
     ScratchFolder folder;
     const std::string templatePath = folder / "template.html";
     const std::string site = folder / "site";
-    const std::string indexPath = site + "/index.html";
-    const std::string pagePath = site + "/article0042.html";
+    const std::string indexPath = site + testing::kSep + "index.html";
+    const std::string pagePath = site + testing::kSep + "article0042.html";
     const std::string config = folder / "config";
 };
 
@@ -162,6 +164,8 @@ TEST_F(FaultInjectionTest, AFailedIndexUpdateShowsItsMessageAndKeepsTheIndexPage
     }
 }
 
+#ifndef _WIN32
+// The settings hive file of Linux.
 const std::string kLu = "HKEY_CURRENT_USER\\Software\\Tessaline\\Quillora\\LU";
 
 // The hive as a first Create for article 42 leaves it, apart from the number, so that the
@@ -268,6 +272,7 @@ TEST_F(FaultInjectionTest, AFailedSettingsChangeIsSilentAndKeepsTheHiveWhole) {
         EXPECT_NE(ScratchFolder::Read(indexPath), kIndexPage);
     }
 }
+#endif
 
 }  // namespace
 }  // namespace quillora

@@ -12,9 +12,14 @@
 
 #include "fakes/MemoryRegistry.h"
 #include "fakes/ScratchFolder.h"
+#ifdef _WIN32
+#include "adapters/win32/Win32Registry.h"
+#include "win32/ScratchRegistryKey.h"
+#else
 #include "adapters/posix/HiveFile.h"
 #include "adapters/posix/HiveRegistry.h"
 #include "adapters/posix/PosixFileSystem.h"
+#endif
 
 namespace quillora {
 namespace {
@@ -60,11 +65,38 @@ public:
     testing::MemoryRegistry registry;
 };
 
+#ifdef _WIN32
+// The Windows registry, in a key of the test's own that stands for HKEY_CURRENT_USER; an
+// unavailable one has no Software key.
+class NativeBackend : public Backend {
+public:
+    static constexpr const char* kName = "Win32Registry";
+
+    explicit NativeBackend(bool unavailable) : hive(!unavailable), registry(hive.Root()) {}
+    Registry& Get() override { return registry; }
+    void Put(const std::string& keyPath, const std::string& name, const Stored& value) override {
+        ASSERT_TRUE(hive.Put(keyPath, name, value.type, value.data));
+    }
+    std::optional<Stored> Find(const std::string& keyPath, const std::string& name) override {
+        auto value = hive.Find(keyPath, name);
+        if (!value) return std::nullopt;
+        return Stored{value->type, value->data};
+    }
+    bool HasKey(const std::string& keyPath) override { return hive.HasKey(keyPath); }
+    std::size_t OpenKeys() override { return registry.OpenKeys(); }
+
+private:
+    testing::ScratchRegistryKey hive;
+    Win32Registry registry;
+};
+#else
 // The hive file in a scratch folder; an unavailable one lives below a plain file, where no
 // folder can be made.
-class HiveBackend : public Backend {
+class NativeBackend : public Backend {
 public:
-    explicit HiveBackend(bool unavailable) {
+    static constexpr const char* kName = "HiveRegistry";
+
+    explicit NativeBackend(bool unavailable) {
         std::string where = folder / "config";
         if (unavailable) {
             testing::ScratchFolder::Write(folder / "plain", "a file, not a folder");
@@ -100,11 +132,14 @@ private:
     std::unique_ptr<HiveRegistry> registry;
 };
 
-enum class Kind { Memory, Hive };
+#endif
+
+// The test registry, and the registry of the platform the tests run on.
+enum class Kind { Memory, Native };
 
 std::unique_ptr<Backend> MakeBackend(Kind kind, bool unavailable = false) {
     if (kind == Kind::Memory) return std::make_unique<MemoryBackend>(unavailable);
-    return std::make_unique<HiveBackend>(unavailable);
+    return std::make_unique<NativeBackend>(unavailable);
 }
 
 class SettingsStoreTest : public ::testing::TestWithParam<Kind> {
@@ -286,9 +321,9 @@ TEST_P(SettingsStoreTest, AnUnavailableSectionGivesDefaultsAndFailedWrites) {
     EXPECT_EQ(unavailable->OpenKeys(), 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Registries, SettingsStoreTest, ::testing::Values(Kind::Memory, Kind::Hive),
+INSTANTIATE_TEST_SUITE_P(Registries, SettingsStoreTest, ::testing::Values(Kind::Memory, Kind::Native),
                          [](const ::testing::TestParamInfo<Kind>& kind) {
-                             return kind.param == Kind::Memory ? std::string("MemoryRegistry") : std::string("HiveRegistry");
+                             return kind.param == Kind::Memory ? std::string("MemoryRegistry") : std::string(NativeBackend::kName);
                          });
 
 }  // namespace

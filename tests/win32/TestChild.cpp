@@ -1,0 +1,58 @@
+// A program that tests start:
+//   win32_test_child record FILE TEXT   writes TEXT into FILE (a new file renamed into place)
+//   win32_test_child write PATH FROM    rewrites PATH whole with versions FROM+1, FROM+2, ...,
+//                                       reporting each step on its standard output, until killed
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "adapters/win32/Win32FileSystem.h"
+#include "storage/FileIo.h"
+#include "win32/PageVersion.h"
+
+namespace {
+
+void Send(const std::string& record) {
+    DWORD wrote = 0;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), record.data(), static_cast<DWORD>(record.size()), &wrote, nullptr);
+}
+
+class SilentBoxes : public quillora::MessageBoxes {
+public:
+    quillora::MessageAnswer Show(const quillora::MessageRequest&) override { return quillora::MessageAnswer::Ok; }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if (mode == "record" && argc == 4) {
+        const std::string file = argv[2];
+        const std::string partial = file + ".partial";
+        HANDLE out = CreateFileA(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        DWORD wrote = 0;
+        WriteFile(out, argv[3], static_cast<DWORD>(std::string(argv[3]).size()), &wrote, nullptr);
+        CloseHandle(out);
+        return MoveFileExA(partial.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING) ? 0 : 1;
+    }
+    if (mode == "write" && argc == 4) {
+        quillora::Win32FileSystem files;
+        SilentBoxes boxes;
+        quillora::TextBuffer caption("Quillora");
+        quillora::Messages messages(boxes, caption);
+        quillora::FileIo io(files, messages);
+        const quillora::TextBuffer path(argv[2]);
+        const std::int64_t from = std::atoll(argv[3]);
+        Send(quillora::testing::Report('R', from));
+        for (std::int64_t n = from + 1;; ++n) {
+            Send(quillora::testing::Report('S', n));
+            if (!io.WriteWholeFile(path, quillora::testing::PageVersion(n))) {
+                Send(quillora::testing::Report('F', n));
+                return 3;
+            }
+            Send(quillora::testing::Report('D', n));
+        }
+    }
+    return 2;
+}
