@@ -44,7 +44,9 @@ std::uint32_t Checksum(std::string_view bytes) {
 
 std::uint32_t ReadWord(std::string_view record, std::size_t offset) {
     std::uint32_t word = 0;
-    for (std::size_t i = 0; i < 4; ++i) word |= static_cast<std::uint32_t>(static_cast<unsigned char>(record[offset + i])) << (8 * i);
+    for (std::size_t i = 0; i < 4; ++i) {
+        word |= static_cast<std::uint32_t>(static_cast<unsigned char>(record[offset + i])) << (8 * i);
+    }
     return word;
 }
 
@@ -219,8 +221,9 @@ bool BrandableProgram::Brand(const BrandingRequest& texts, TextEncoding encoding
     for (std::size_t i = 0; i < stored.size(); ++i) stored[i].copy(record + fields[i].first->offset, stored[i].size());
     WriteWord(record, Record::kUnbrandedFlag, 0);
     WriteWord(record, Record::kToolWordA, kFormat);
-    WriteWord(record, Record::kToolWordB, Checksum(std::string_view(record + kTextsBegin, kTextsEnd - kTextsBegin)));
-    WriteWord(record, Record::kToolTrailer, Checksum(std::string_view(record + kSealedBegin, kSealedEnd - kSealedBegin)));
+    const std::string_view written(record, Record::kSize);
+    WriteWord(record, Record::kToolWordB, Checksum(written.substr(kTextsBegin, kTextsEnd - kTextsBegin)));
+    WriteWord(record, Record::kToolTrailer, Checksum(written.substr(kSealedBegin, kSealedEnd - kSealedBegin)));
     return true;
 }
 

@@ -42,7 +42,9 @@ EncodedCharacter DecodeUtf8(std::string_view bytes, std::size_t at) {
     if (length == 1) return {lead, 1, false};
     const unsigned char leadBits[] = {0, 0, 0x1F, 0x0F, 0x07};
     char32_t codePoint = lead & leadBits[length];
-    for (std::size_t k = 1; k < length; ++k) codePoint = (codePoint << 6) | (static_cast<unsigned char>(bytes[at + k]) & 0x3F);
+    for (std::size_t k = 1; k < length; ++k) {
+        codePoint = (codePoint << 6) | (static_cast<unsigned char>(bytes[at + k]) & 0x3F);
+    }
     return {codePoint, length, true};
 }
 

@@ -49,7 +49,8 @@ std::string Printable(std::string_view stored, TextEncoding encoding) {
         if (!character.valid || control || !EncodeCharacter(TextEncoding::Utf8, character.codePoint, printable)) {
             for (std::size_t k = 0; k < character.length; ++k) {
                 char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned>(static_cast<unsigned char>(stored[at + k])));
+                const auto byte = static_cast<unsigned char>(stored[at + k]);
+                std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned>(byte));
                 printable += escaped;
             }
         }
@@ -92,12 +93,17 @@ void Show(const BrandOptions& options, const BrandableProgram& program, TextEnco
 // Reads the whole program file into bytes; false after a message.
 bool ReadProgram(const std::string& path, BrandPlatform& platform, std::string& bytes) {
     switch (platform.files.ReadWhole(path, std::numeric_limits<std::int32_t>::max(), bytes)) {
-    case FileSystem::WholeRead::Read: return true;
+    case FileSystem::WholeRead::Read:
+        return true;
     case FileSystem::WholeRead::NotOpened:
         Refuse(platform, platform.files.Exists(path) ? path + " cannot be opened for reading" : path + " does not exist");
         return false;
-    case FileSystem::WholeRead::TooLarge: Refuse(platform, path + " is too large to be a copy of Quillora"); return false;
-    case FileSystem::WholeRead::Failed: Refuse(platform, path + " cannot be read (it is not a regular file, or a read failed)"); return false;
+    case FileSystem::WholeRead::TooLarge:
+        Refuse(platform, path + " is too large to be a copy of Quillora");
+        return false;
+    case FileSystem::WholeRead::Failed:
+        Refuse(platform, path + " cannot be read (it is not a regular file, or a read failed)");
+        return false;
     }
     return false;
 }
