@@ -5,7 +5,7 @@
 
 #include "adapters/posix/PosixFileSystem.h"
 #include "cli/brand/BrandCommand.h"
-#include "cli/brand/PosixFilePermissions.h"
+#include "adapters/posix/PosixFilePermissions.h"
 
 int main(int argc, char** argv) {
     std::vector<std::string> arguments(argv + 1, argv + argc);

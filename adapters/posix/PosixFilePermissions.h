@@ -7,7 +7,6 @@
 namespace quillora {
 
 // The read, write and execute bits of the mode; set-user-ID and the like are never copied.
-// It lives beside the command until the POSIX adapters take it in.
 class PosixFilePermissions : public FilePermissions {
 public:
     bool Copy(const std::string& from, const std::string& to) override {
