@@ -13,7 +13,7 @@
 #include "ProcessRunner.h"
 #include "branding/BrandingRecord.h"
 #include "cli/brand/BrandCommand.h"
-#include "cli/brand/PosixFilePermissions.h"
+#include "adapters/posix/PosixFilePermissions.h"
 #include "fakes/FaultyFileSystem.h"
 #include "fakes/ScratchFolder.h"
 
