@@ -62,7 +62,7 @@ void Run(CodePageKind kind, const std::string& date, const std::string& page, co
          const std::string& title) {
     const ReferenceText model(kind);
     const std::string inputs = std::string(NameOf(kind)) + "\ntemplate " + Show(page) + "\ntext " + Show(text) +
-                               "\ntitle " + Show(title);
+                               "\ntitle " + Show(title) + "\ndate " + Show(date);
 
     const std::optional<TextBuffer> built =
         ArticlePageBuilder::BuildArticlePage(TextBuffer(page), TextBuffer(text), TextBuffer(title), TextBuffer(date));
