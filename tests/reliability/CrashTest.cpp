@@ -191,7 +191,6 @@ TEST_F(CrashTest, AnIndexPageBeingUpdatedIsAlwaysTheFormerOrTheNewPage) {
 class UnflushedFileSystem : public PosixFileSystem {
 public:
     bool Flush(Handle) override { return true; }
-    bool Rename(const std::string& from, const std::string& to) override { return std::rename(from.c_str(), to.c_str()) == 0; }
 };
 
 const char kLu[] = "HKEY_CURRENT_USER\\Software\\Tessaline\\Quillora\\LU";
