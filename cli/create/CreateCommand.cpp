@@ -1,7 +1,6 @@
 #include "cli/create/CreateCommand.h"
 
 #include <istream>
-#include <iterator>
 #include <ostream>
 
 #include "cli/create/CreateOptions.h"
@@ -82,17 +81,6 @@ private:
     std::string workingFolder_;
 };
 
-// Every line feed that no carriage return precedes becomes CR LF, as the text field gives its lines.
-std::string WithWindowsLineBreaks(const std::string& text) {
-    std::string converted;
-    converted.reserve(text.size() + text.size() / 16);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) converted += '\r';
-        converted += text[i];
-    }
-    return converted;
-}
-
 // The window's fields, filled from the arguments and, where they are silent, from the settings.
 class CommandLineForm : public ArticleForm {
 public:
@@ -101,16 +89,12 @@ public:
         : options_(options), platform_(platform), fileIo_(fileIo), settings_(settings), messages_(messages) {}
 
     bool ReadFields() override {
-        std::string text;
-        if (options_.textFile == "-") {
-            text.assign(std::istreambuf_iterator<char>(platform_.input), std::istreambuf_iterator<char>());
-        } else {
-            auto read = fileIo_.ReadWholeFile(TextBuffer(Absolute(options_.textFile, platform_.workingFolder)));
-            if (!read) return false;
-            text = std::move(*read);
-        }
-        articleText = TextBuffer(WithWindowsLineBreaks(text));
+        const bool read = options_.textFile == "-"
+                              ? fileIo_.ReadArticleText(platform_.input, "standard input", articleText)
+                              : fileIo_.ReadArticleText(TextBuffer(Absolute(options_.textFile, platform_.workingFolder)), articleText);
+        if (!read) return false;
         articleTitle = TextBuffer(options_.title);
+        replaceExisting = options_.overwrite;
         // Bad input is refused before any setting is read: a read creates the settings file on a
         // first run, and bad input touches no file.
         if (articleText.IsEmpty()) {
@@ -175,6 +159,8 @@ int RunCreateCommand(const std::vector<std::string>& arguments, CreatePlatform& 
     if (creator.OnCreateClicked()) return 0;
     if (!dialog.refused.empty()) {
         platform.errors << "File \"" << dialog.refused << "\" already exists; use --overwrite to replace it\n";
+    } else if (creator.LastOutcome() == ArticleCreator::Outcome::PageTaken) {
+        platform.errors << "The page was created by another program meanwhile; use --overwrite to replace it\n";
     }
     return 1;
 }

@@ -2,6 +2,10 @@
 //   win32_test_child record FILE TEXT   writes TEXT into FILE (a new file renamed into place)
 //   win32_test_child write PATH FROM    rewrites PATH whole with versions FROM+1, FROM+2, ...,
 //                                       reporting each step on its standard output, until killed
+//   win32_test_child end-while-writing beside|in-place STATE PATH
+//                                       writes "new" into a new file beside PATH, or into PATH
+//                                       itself after keeping a copy in the state folder STATE,
+//                                       and ends the process there
 #include <windows.h>
 
 #include <cstdlib>
@@ -53,6 +57,16 @@ int main(int argc, char** argv) {
             }
             Send(quillora::testing::Report('D', n));
         }
+    }
+    if (mode == "end-while-writing" && argc == 5) {
+        quillora::Win32FileSystem files({argv[3]});
+        const std::string path = argv[4];
+        quillora::FileSystem::Handle file = -1;
+        quillora::FileSystem::Handle copy = -1;
+        bool ok = std::string(argv[2]) == "in-place" ? files.KeepCopy(path, copy) && files.OpenInPlace(path, file)
+                                                     : files.CreateBeside(path, file);
+        ok = ok && files.Write(file, "new", 3) == 3;
+        ExitProcess(ok ? 0 : 1);  // no destructor runs
     }
     return 2;
 }

@@ -5,11 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <memory>
+#include <thread>
 #include <string>
 #include <vector>
 
+#include "cli/ProcessRunner.h"
 #include "fakes/FakeMessageBoxes.h"
 #include "fakes/ScratchFolder.h"
 #include "storage/FileIo.h"
@@ -122,19 +125,6 @@ TEST_F(Win32FileSystemTest, ReadOnlyFoldersDevicesAndHeldFilesAreRefusedAndLeftA
     EXPECT_EQ(ScratchFolder::Read(held), "held by another program");
 }
 
-// The replacement itself refuses a target that turned read-only after the new file was made.
-TEST_F(Win32FileSystemTest, TheReplacementRefusesATargetThatBecameReadOnly) {
-    const std::string target = folder / "index.html";
-    ScratchFolder::Write(target, "former");
-    std::string temporary;
-    ASSERT_TRUE(files.WriteBeside(target, "new", temporary));
-    ASSERT_TRUE(SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY));
-    EXPECT_FALSE(files.Rename(temporary, target));
-    EXPECT_EQ(ScratchFolder::Read(target), "former");
-    EXPECT_EQ(ScratchFolder::Read(temporary), "new");
-    EXPECT_TRUE(files.Remove(temporary));
-}
-
 TEST_F(Win32FileSystemTest, AMissingDriveOrFolderFailsWithTheMessageNamingThePath) {
     const std::string drive = MissingDrive();
     ASSERT_FALSE(drive.empty()) << "every drive letter is in use";
@@ -213,28 +203,133 @@ TEST_F(Win32FileSystemTest, ALockIsExclusiveUntilItIsReleased) {
     EXPECT_TRUE(othersMayLock());
 }
 
-// Until it is complete, the new file beside the target goes away with its handle; once it has
-// been closed it stays until it is renamed or removed.
-TEST_F(Win32FileSystemTest, AnUnfinishedNewFileDisappearsWithItsHandle) {
+// Until it is in place, the new file beside the target goes away with its handle, as it does
+// when its writer is killed.
+TEST_F(Win32FileSystemTest, ANewFileIsGoneWithItsHandleUntilItIsInPlace) {
     const std::string target = folder / "index.html";
     ScratchFolder::Write(target, "former");
     FileSystem::Handle file = -1;
-    std::string temporary;
-    ASSERT_TRUE(files.CreateBeside(target, file, temporary));
-    EXPECT_EQ(std::filesystem::path(temporary).parent_path(), folder.Path());
+    ASSERT_TRUE(files.CreateBeside(target, file));
     ASSERT_EQ(files.Write(file, "new", 3), 3);
     ASSERT_TRUE(files.Flush(file));
-    // The handle closed as a dying process's would be, without the writer's own Close.
-    ASSERT_TRUE(CloseHandle(reinterpret_cast<HANDLE>(file)));
+    ASSERT_TRUE(CloseHandle(reinterpret_cast<HANDLE>(file)));  // as a dying process's handles close
     EXPECT_EQ(folder.Entries(), std::vector<std::string>{"index.html"});
 
-    ASSERT_TRUE(files.CreateBeside(target, file, temporary));
+    ASSERT_TRUE(files.CreateBeside(target, file));
     ASSERT_EQ(files.Write(file, "new", 3), 3);
-    ASSERT_TRUE(files.Close(file));
-    EXPECT_EQ(ScratchFolder::Read(temporary), "new");
-    ASSERT_TRUE(files.Rename(temporary, target));
+    EXPECT_EQ(files.PutInPlace(file, target, FileSystem::Placing::Replace), FileSystem::Placed::Done);
     EXPECT_EQ(ScratchFolder::Read(target), "new");
     EXPECT_EQ(folder.Entries(), std::vector<std::string>{"index.html"});
+
+    // Added only where nothing bears the name.
+    ASSERT_TRUE(files.CreateBeside(target, file));
+    ASSERT_EQ(files.Write(file, "other", 5), 5);
+    EXPECT_EQ(files.PutInPlace(file, target, FileSystem::Placing::Add), FileSystem::Placed::Taken);
+    EXPECT_EQ(ScratchFolder::Read(target), "new");
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"index.html"});
+}
+
+TEST_F(Win32FileSystemTest, InspectTellsWhatAPathNames) {
+    ScratchFolder::Write(folder / "plain.html", "x");
+    ScratchFolder::Write(folder / "read-only.html", "x");
+    ASSERT_TRUE(SetFileAttributesA((folder / "read-only.html").c_str(), FILE_ATTRIBUTE_READONLY));
+    ScratchFolder::Write(folder / "linked.html", "x");
+    ASSERT_TRUE(CreateHardLinkA((folder / "second.html").c_str(), (folder / "linked.html").c_str(), nullptr));
+    ScratchFolder::Write(folder / "held.html", "x");
+    HeldFile held(folder / "held.html", GENERIC_READ, 0);
+    ASSERT_TRUE(held.IsOpen());
+    std::filesystem::create_directory(folder / "folder.html");
+    using Kind = FileSystem::Kind;
+    struct Case {
+        const char* what;
+        std::string path;
+        Kind kind;
+        bool writable;
+        bool otherNames;
+    };
+    const Case cases[] = {
+        {"a plain file", folder / "plain.html", Kind::Regular, true, false},
+        {"a read-only file", folder / "read-only.html", Kind::Regular, false, false},
+        {"a file with a second name", folder / "linked.html", Kind::Regular, true, true},
+        {"a file held without sharing", folder / "held.html", Kind::Regular, false, false},
+        {"a folder", folder / "folder.html", Kind::Other, false, false},
+        {"a device name", folder / "nul", Kind::Other, false, false},
+        {"nothing", folder / "missing.html", Kind::Missing, false, false},
+        {"nothing, in a missing folder", folder / "missing/page.html", Kind::Missing, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FileSystem::Facts facts;
+        ASSERT_TRUE(files.Inspect(c.path, facts));
+        EXPECT_EQ(facts.kind, c.kind);
+        EXPECT_EQ(facts.writable, c.writable);
+        EXPECT_EQ(facts.otherNames, c.otherNames);
+    }
+}
+
+// A file with a second name stays one file: it is written in place, after a copy of its former
+// content was kept in the state folder, and both names show the new content.
+TEST_F(Win32FileSystemTest, AFileWithASecondNameIsWrittenInPlaceAndStaysOneFile) {
+    ScratchFolder state;
+    Win32FileSystem stated({state.Path().string()});
+    FileIo statedIo(stated, messages);
+    const std::string path = folder / "index.html";
+    const std::string second = folder / "mirror.html";
+    ScratchFolder::Write(path, "former content");
+    ASSERT_TRUE(CreateHardLinkA(second.c_str(), path.c_str(), nullptr));
+    ASSERT_TRUE(statedIo.WriteWholeFile(TextBuffer(path), "new"));
+    EXPECT_EQ(ScratchFolder::Read(path), "new");
+    EXPECT_EQ(ScratchFolder::Read(second), "new");
+    HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    BY_HANDLE_FILE_INFORMATION information{};
+    ASSERT_TRUE(GetFileInformationByHandle(file, &information));
+    CloseHandle(file);
+    EXPECT_EQ(information.nNumberOfLinks, 2u) << "still one file with two names";
+    EXPECT_TRUE(state.Entries().empty()) << "the kept copy is gone once the new content is whole";
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+// What a writer that ends half way leaves: nothing beside the target, or a kept copy that the
+// next recovery writes back.
+TEST_F(Win32FileSystemTest, WhatAnEndedWriterLeavesIsPutRightByTheNextRecovery) {
+    ScratchFolder state;
+    const std::string path = folder / "index.html";
+    for (const char* mode : {"beside", "in-place"}) {
+        SCOPED_TRACE(mode);
+        ScratchFolder::Write(path, "former");
+        const testing::ProcessResult ended =
+            testing::RunProcess(QUILLORA_TEST_CHILD, {"end-while-writing", mode, state.Path().string(), path}, {});
+        ASSERT_EQ(ended.status, 0) << ended.errors;
+        EXPECT_EQ(folder.Entries(), std::vector<std::string>{"index.html"});
+        EXPECT_EQ(ScratchFolder::Read(path), std::string(mode) == "in-place" ? "newmer" : "former");
+
+        Win32FileSystem next({state.Path().string()});
+        next.RecoverKeptCopies();
+        EXPECT_EQ(ScratchFolder::Read(path), "former");
+        EXPECT_TRUE(state.Entries().empty());
+    }
+}
+
+// One lock for a folder, whatever path names it, among threads and processes.
+TEST_F(Win32FileSystemTest, AFolderLockIsOneLockWhateverPathNamesTheFolder) {
+    std::filesystem::create_directory(folder / "Site");
+    FileSystem::Handle lock = -1;
+    ASSERT_TRUE(files.LockFolder(folder / "Site", lock));
+    std::atomic<bool> taken{false};
+    std::thread other([&] {
+        Win32FileSystem others;
+        FileSystem::Handle otherLock = -1;
+        if (others.LockFolder(folder / "site/.", otherLock)) {
+            taken = true;
+            others.Unlock(otherLock);
+        }
+    });
+    Sleep(300);
+    EXPECT_FALSE(taken) << "the second lock was given while the first was held";
+    files.Unlock(lock);
+    other.join();
+    EXPECT_TRUE(taken);
 }
 
 TEST_F(Win32FileSystemTest, ANewFileBesideATargetWithALongNameStillFitsInAPath) {
