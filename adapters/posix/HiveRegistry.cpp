@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "engine/AsciiCase.h"
+
 namespace quillora {
 namespace {
 
@@ -48,9 +50,7 @@ std::string HomeFolder() {
 
 // HKEY_CURRENT_USER and its Software key exist whether the file names them or not.
 bool IsImplicitKey(const std::string& path) {
-    std::string lowered = path;
-    for (char& c : lowered) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    return lowered == "hkey_current_user" || lowered == "hkey_current_user\\software";
+    return SameIgnoringAsciiCase(path, "hkey_current_user") || SameIgnoringAsciiCase(path, "hkey_current_user\\software");
 }
 
 // Holds the hive's lock for one change.
