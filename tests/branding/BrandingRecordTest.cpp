@@ -2,13 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "fakes/BrandingImage.h"
 #include "fakes/ScratchFolder.h"
+#include "support/ProcessRunner.h"
 
 namespace quillora {
 namespace {
@@ -133,14 +133,9 @@ void ExpectOneRecord(const std::string& file, std::size_t& recordAt) {
 }
 
 std::string RunProbe(const std::string& path) {
-    std::string output;
-    FILE* pipe = popen(("'" + path + "'").c_str(), "r");
-    if (pipe == nullptr) return "<popen failed>";
-    char chunk[4096];
-    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;) output.append(chunk, n);
-    int status = pclose(pipe);
-    if (status != 0) output += "<exit status " + std::to_string(status) + ">";
-    return output;
+    testing::ProcessResult probe = testing::RunProcess(path, {});
+    if (probe.status != 0) probe.output += "<exit status " + std::to_string(probe.status) + ">" + probe.errors;
+    return probe.output;
 }
 
 std::string ProbeOutput(const std::string& name, const std::string& address, const std::string& title) {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "ProcessRunner.h"
+#include "support/ProcessRunner.h"
 #include "fakes/ScratchFolder.h"
 #include "adapters/posix/HiveRegistry.h"
 #include "adapters/posix/PosixFileSystem.h"

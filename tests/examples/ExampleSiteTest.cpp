@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/ProcessRunner.h"
+#include "support/ProcessRunner.h"
 #include "fakes/ScratchFolder.h"
 
 namespace quillora {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/ProcessRunner.h"
+#include "support/ProcessRunner.h"
 #include "fakes/ScratchFolder.h"
 
 namespace quillora {

@@ -1,28 +1,22 @@
-#pragma once
+#include "support/ProcessRunner.h"
 
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <string>
-#include <vector>
-
 namespace quillora::testing {
 
-struct ProcessResult {
-    int status = -1;  // exit status, or -1 when the program did not exit normally
-    std::string output;
-    std::string errors;
-};
-
-// Runs a program with arguments and extra environment entries ("NAME=value"), feeding input
-// to its standard input, and collects what it prints.
-inline ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& arguments,
-                                const std::vector<std::string>& environment, const std::string& input = "",
-                                const std::string& workingFolder = "") {
+ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& arguments,
+                         const std::vector<std::string>& environment, const std::string& input,
+                         const std::string& workingFolder) {
     int in[2], out[2], err[2];
     if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0) return {};
+    // Everything the child needs is made before the fork.
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
     pid_t child = fork();
     if (child == 0) {
         dup2(in[0], 0);
@@ -31,15 +25,16 @@ inline ProcessResult RunProcess(const std::string& program, const std::vector<st
         for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) close(fd);
         if (!workingFolder.empty() && chdir(workingFolder.c_str()) != 0) _exit(127);
         for (const std::string& entry : environment) putenv(const_cast<char*>(entry.c_str()));
-        std::vector<char*> argv{const_cast<char*>(program.c_str())};
-        for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-        argv.push_back(nullptr);
         execv(program.c_str(), argv.data());
         _exit(127);
     }
     close(in[0]);
     close(out[1]);
     close(err[1]);
+    if (child < 0) {
+        for (int fd : {in[1], out[0], err[0]}) close(fd);
+        return {};
+    }
     fcntl(in[1], F_SETFL, O_NONBLOCK);
 
     ProcessResult result;
@@ -48,13 +43,16 @@ inline ProcessResult RunProcess(const std::string& program, const std::vector<st
         close(in[1]);
         in[1] = -1;
     }
-    bool outOpen = true, errOpen = true;
+    bool outOpen = true, errOpen = true, silent = false;
     while (outOpen || errOpen) {
         pollfd fds[3] = {{outOpen ? out[0] : -1, POLLIN, 0}, {errOpen ? err[0] : -1, POLLIN, 0}, {in[1], POLLOUT, 0}};
-        if (poll(fds, 3, 30000) <= 0) break;
+        if (poll(fds, 3, 60000) <= 0) {
+            silent = true;
+            break;
+        }
         char buffer[65536];
         for (int k = 0; k < 2; ++k) {
-            if (!(fds[k].revents & (POLLIN | POLLHUP))) continue;
+            if (!(fds[k].revents & (POLLIN | POLLHUP | POLLERR))) continue;
             ssize_t got = read(fds[k].fd, buffer, sizeof buffer);
             if (got > 0) {
                 (k == 0 ? result.output : result.errors).append(buffer, static_cast<std::size_t>(got));
@@ -71,12 +69,13 @@ inline ProcessResult RunProcess(const std::string& program, const std::vector<st
             }
         }
     }
+    if (silent) kill(child, SIGKILL);
     if (in[1] >= 0) close(in[1]);
     close(out[0]);
     close(err[0]);
     int status = 0;
     waitpid(child, &status, 0);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.status = WIFEXITED(status) && !silent ? WEXITSTATUS(status) : -1;
     return result;
 }
 
