@@ -53,7 +53,8 @@ TEST_P(FaceImageTest, IsAPaletteImageOfWhiteLettersOnDarkBlue) {
     EXPECT_GE(darkBlue, face.width() * face.height() * 6 / 10) << "the face";
 }
 
-INSTANTIATE_TEST_SUITE_P(Faces, FaceImageTest, ::testing::Values(160, 161, 162, 266));
+INSTANTIATE_TEST_SUITE_P(Faces, FaceImageTest, ::testing::Values(160, 161, 162, 266),
+                         [](const auto& id) { return "Bitmap" + std::to_string(id.param); });
 
 TEST(BannerImageTest, IsATrueColourPictureOfFourHundredByTwoHundred) {
     const QImage banner = Read(resources::Bitmap(133), "BMP");
@@ -196,7 +197,8 @@ TEST_P(IconThemePngTest, IsTheGoldBallOfItsSizePixelForPixel) {
     EXPECT_EQ(qAlpha(image.pixel(size / 2, size / 2)), 255) << "centre";
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, IconThemePngTest, ::testing::Values(16, 24, 32, 48, 64, 128, 256));
+INSTANTIATE_TEST_SUITE_P(Sizes, IconThemePngTest, ::testing::Values(16, 24, 32, 48, 64, 128, 256),
+                         [](const auto& size) { return "Pixels" + std::to_string(size.param); });
 
 // ---- The PNG writer on pictures its drawings never make ----
 
