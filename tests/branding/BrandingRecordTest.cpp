@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "cli/ProcessRunner.h"
 #include "fakes/BrandingImage.h"
 #include "fakes/ScratchFolder.h"
 #include "support/ProcessRunner.h"

@@ -11,8 +11,10 @@ namespace quillora::testing {
 ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& arguments,
                          const std::vector<std::string>& environment, const std::string& input,
                          const std::string& workingFolder) {
-    int in[2], out[2], err[2];
-    if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0) return {};
+    // started: the child writes one byte into it when it cannot run the program; a successful
+    // exec closes it (O_CLOEXEC) with nothing written.
+    int in[2], out[2], err[2], started[2];
+    if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0 || pipe2(started, O_CLOEXEC) != 0) return {};
     // Everything the child needs is made before the fork.
     std::vector<char*> argv{const_cast<char*>(program.c_str())};
     for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
@@ -22,17 +24,20 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
         dup2(in[0], 0);
         dup2(out[1], 1);
         dup2(err[1], 2);
-        for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) close(fd);
-        if (!workingFolder.empty() && chdir(workingFolder.c_str()) != 0) _exit(127);
+        for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1], started[0]}) close(fd);
         for (const std::string& entry : environment) putenv(const_cast<char*>(entry.c_str()));
-        execv(program.c_str(), argv.data());
+        if (workingFolder.empty() || chdir(workingFolder.c_str()) == 0) execv(program.c_str(), argv.data());
+        const char failed = 1;
+        if (write(started[1], &failed, 1) != 1) _exit(126);
         _exit(127);
     }
-    close(in[0]);
-    close(out[1]);
-    close(err[1]);
-    if (child < 0) {
+    for (int fd : {in[0], out[1], err[1], started[1]}) close(fd);
+    char failed = 0;
+    const bool notStarted = child < 0 || read(started[0], &failed, 1) == 1;
+    close(started[0]);
+    if (notStarted) {
         for (int fd : {in[1], out[0], err[0]}) close(fd);
+        if (child > 0) waitpid(child, nullptr, 0);
         return {};
     }
     fcntl(in[1], F_SETFL, O_NONBLOCK);
