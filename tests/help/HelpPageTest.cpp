@@ -4,9 +4,13 @@
 
 #include <filesystem>
 #include <string>
+
+#ifdef QUILLORA_POSIX_TESTS
 #include <unistd.h>
 
 #include "LyingTempFolder.h"
+#endif
+
 #include "fakes/FakeMessageBoxes.h"
 #include "fakes/FakeShell.h"
 #include "fakes/FaultyFileSystem.h"
@@ -228,6 +232,7 @@ TEST_F(HelpPageTest, LinksPlantedAtTheHelpFilesAreReplacedNotWrittenThrough) {
     EXPECT_EQ(testing::ScratchFolder::Read(PagePath()), HelpPageBytes());
 }
 
+#ifdef QUILLORA_POSIX_TESTS
 // The real temporary folder, in a scratch folder standing for the system's.
 class HelpInTempFolderTest : public HelpPageTest {
 protected:
@@ -286,6 +291,8 @@ TEST_F(HelpInTempFolderTest, WithoutAnyUsableFolderTheWriteFailsWithItsMessage) 
     EXPECT_FALSE(launcher.OpenViaRedirectPage("http://a.example/", true, helpPagePath));
     ExpectMessages({WriteMessage(page)});
 }
+
+#endif  // QUILLORA_POSIX_TESTS
 
 }  // namespace
 }  // namespace quillora

@@ -20,9 +20,11 @@
 #include "fakes/FixedClock.h"
 #include "fakes/MemoryRegistry.h"
 #include "fakes/ScratchFolder.h"
+#ifdef QUILLORA_POSIX_TESTS
 #include "adapters/posix/HiveFile.h"
 #include "adapters/posix/HiveRegistry.h"
 #include "adapters/posix/PosixFileSystem.h"
+#endif
 #include "storage/FileIo.h"
 #include "storage/SettingsStore.h"
 
@@ -162,6 +164,7 @@ TEST_F(FaultInjectionTest, AFailedIndexUpdateShowsItsMessageAndKeepsTheIndexPage
     }
 }
 
+#ifdef QUILLORA_POSIX_TESTS  // the Linux settings hive
 const std::string kLu = "HKEY_CURRENT_USER\\Software\\Tessaline\\Quillora\\LU";
 
 // The hive as a first Create for article 42 leaves it, apart from the number, so that the
@@ -268,6 +271,8 @@ TEST_F(FaultInjectionTest, AFailedSettingsChangeIsSilentAndKeepsTheHiveWhole) {
         EXPECT_NE(ScratchFolder::Read(indexPath), kIndexPage);
     }
 }
+
+#endif  // QUILLORA_POSIX_TESTS
 
 }  // namespace
 }  // namespace quillora
