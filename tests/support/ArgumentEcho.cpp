@@ -8,7 +8,16 @@
 #include <iterator>
 #include <string>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    // Bytes as they are, no CR LF for a line feed.
+    for (int fd : {0, 1, 2}) _setmode(fd, _O_BINARY);
+#endif
     for (int i = 1; i < argc; ++i) std::cout << '[' << argv[i] << "]\n";
     const std::string input(std::istreambuf_iterator<char>(std::cin), {});
     const char* echo = std::getenv("QUILLORA_ECHO");
