@@ -14,6 +14,7 @@
 #include "ImageFiles.h"
 #include "Pictures.h"
 #include "ResourceBytes.h"
+#include "engine/LittleEndian.h"
 #include "resources/Resources.h"
 
 namespace quillora {
@@ -71,8 +72,7 @@ TEST(BannerImageTest, IsATrueColourPictureOfFourHundredByTwoHundred) {
 std::string SingleImageIcon(std::string_view icon, std::size_t index, const testing::IconEntry& entry) {
     std::string single("\0\0\1\0\1\0", 6);
     single.append(icon.substr(6 + 16 * index, 12));
-    const std::uint32_t offset = 6 + 16;
-    for (int shift = 0; shift < 32; shift += 8) single.push_back(static_cast<char>((offset >> shift) & 0xFF));
+    single.append(LittleEndian32(6 + 16));  // where the image starts
     single.append(icon.substr(entry.offset, entry.size));
     return single;
 }
