@@ -63,6 +63,7 @@ bool ArticleCreator::OnCreateClicked() {
 }
 
 bool ArticleCreator::CreateArticlePage() {
+    pageWrittenWithoutIndex_ = false;
     if (!LoadTemplate()) return false;
 
     const TextBuffer extension = PathParts::ExtensionOf(form_.templatePath);
@@ -81,7 +82,10 @@ bool ArticleCreator::CreateArticlePage() {
     // Remembered before writing, so that the next dialog opens there even when writing fails.
     settings_.WriteText(kSettingsSection, "SaveDir", PathParts::DirWithSlash(savedPath));
     if (!fileIo_.WriteWholeFile(savedPath, form_.pageBuffer.Bytes())) return false;
-    if (form_.updateIndex != 0 && !indexUpdater_.UpdateIndexPage(savedPath)) return false;
+    if (form_.updateIndex != 0 && !indexUpdater_.UpdateIndexPage(savedPath)) {
+        pageWrittenWithoutIndex_ = true;
+        return false;
+    }
 
     messages_.ShowInformation(TextBuffer("File \"") + PathParts::FileNameOf(savedPath) +
                               TextBuffer("\" has been created"));

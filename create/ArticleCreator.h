@@ -39,6 +39,10 @@ public:
     // when the user cancelled the save dialog.
     bool CreateArticlePage();
 
+    // True when the last CreateArticlePage wrote the page and then failed to update the index
+    // page: the page exists without its link.
+    bool PageWrittenWithoutIndex() const { return pageWrittenWithoutIndex_; }
+
     // The save dialog's file-type filter for a template extension such as ".html".
     static TextBuffer SaveFilterFor(const TextBuffer& extension);
     // The number after articleNumber; 2147483647 is followed by -2147483648.
@@ -55,6 +59,7 @@ private:
     Messages& messages_;
     Clock& clock_;
     IndexUpdater indexUpdater_;
+    bool pageWrittenWithoutIndex_ = false;
 };
 
 }  // namespace quillora
