@@ -28,8 +28,14 @@ int QtShell::OpenWithDefaultProgram(const std::string& path) {
     char program[] = "xdg-open";
     std::string file = path;
     char* argv[] = {program, file.data(), nullptr};
+    // xdg-open, and the browser it may start, get none of the program's open files.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
     pid_t child = 0;
-    if (posix_spawnp(&child, program, nullptr, nullptr, argv, environ) != 0) return kNoProgram;
+    const int spawned = posix_spawnp(&child, program, &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) return kNoProgram;
 
     const auto deadline = std::chrono::steady_clock::now() + patience_;
     for (;;) {

@@ -1,6 +1,8 @@
 #include "adapters/qt/QtShell.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -50,6 +52,16 @@ TEST(QtShell, WithoutXdgOpenNoProgramOpensTheFile) {
     const int result = shell.OpenWithDefaultProgram("/tmp/page.html");
     ::setenv("PATH", formerPath.c_str(), 1);
     EXPECT_EQ(result, Shell::kNoProgram);
+}
+
+TEST(QtShell, XdgOpenGetsNoneOfTheProgramsOpenFiles) {
+    testing::ScratchFolder folder;
+    const int open = ::open((folder / "settings.lock").c_str(), O_CREAT | O_RDWR, 0600);  // inheritable
+    ASSERT_GE(open, 3);
+    testing::StandInOpener opener("[ -e /proc/$$/fd/" + std::to_string(open) + " ] && exit 4; exit 0");
+    QtShell shell;
+    EXPECT_EQ(shell.OpenWithDefaultProgram("/tmp/page.html"), Shell::kAccepted);
+    ::close(open);
 }
 
 // A browser that xdg-open runs in the foreground keeps it from ending: after the patience the
