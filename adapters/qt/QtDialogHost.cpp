@@ -115,7 +115,7 @@ QPixmap PictureOf(std::string_view bitmapFile) {
 // asking whether there is one, and the X11 clipboard offers none while no program owns it: Paste,
 // Ctrl+V, the context menu's Paste and a middle click all ended there in a crash. A source without
 // formats holds no text, so nothing changes and the selection stays.
-class ArticleTextEdit : public QPlainTextEdit {
+class MultiLineEdit : public QPlainTextEdit {
 public:
     using QPlainTextEdit::QPlainTextEdit;
 
@@ -156,7 +156,7 @@ private:
 using ClickReport = std::function<void()>;
 
 QWidget* MakeMultiLineEdit(const ControlTemplate& control, QWidget& dialog) {
-    auto* edit = new ArticleTextEdit(&dialog);
+    auto* edit = new MultiLineEdit(&dialog);
     edit->setLineWrapMode(QPlainTextEdit::NoWrap);
     edit->setTabChangesFocus(true);
     edit->setVerticalScrollBarPolicy(control.Has(Style::kVScroll) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded);

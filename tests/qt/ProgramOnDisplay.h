@@ -41,6 +41,7 @@ public:
             "XDG_CACHE_HOME=" + (home_ / ".cache").string(),
             "XDG_DATA_HOME=" + (home_ / ".local/share").string(),
             "XDG_STATE_HOME=" + (home_ / ".local/state").string(),
+            "LSAN_OPTIONS=suppressions=" QUILLORA_TESTS_QT_DIR "/desktop-libraries.supp",
         };
         environment.insert(environment.end(), extraEnvironment.begin(), extraEnvironment.end());
         const std::string output = Output(), errors = Errors();
@@ -74,8 +75,26 @@ public:
         window_ = FindWindow("^Quillora$");
         return !window_.empty();
     }
-    // Waits until a window of the program with that name (a regular expression) is shown.
-    bool WaitForWindowNamed(const std::string& name) { return !FindWindow(name).empty(); }
+    // Waits until a window of the program with that name (a regular expression) is shown and
+    // has the keyboard.
+    bool WaitForWindowNamed(const std::string& name) {
+        const std::string window = FindWindow(name);
+        if (window.empty()) return false;
+        for (int i = 0; i < 100 && RunProcess("/usr/bin/xdotool", {"getwindowfocus"}, {}).output != window + "\n"; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        Settle();
+        return true;
+    }
+    // Waits until no window of the program has that name any more; false after 30 seconds.
+    bool WaitUntilClosed(const std::string& name) {
+        for (int i = 0; i < 300; ++i) {
+            ProcessResult found = RunProcess("/usr/bin/xdotool", {"search", "--all", "--onlyvisible", "--pid", std::to_string(pid_), "--name", name}, {});
+            if (found.output.empty()) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return false;
+    }
 
     // Gives the main window the keyboard and presses the keys there, named as xdotool names
     // them ("Tab", "Return", "ctrl+v").
@@ -115,7 +134,7 @@ public:
 
 private:
     std::string FindWindow(const std::string& name) {
-        ProcessResult found = RunProcess("/usr/bin/timeout", {"30", "xdotool", "search", "--sync", "--onlyvisible", "--pid",
+        ProcessResult found = RunProcess("/usr/bin/timeout", {"30", "xdotool", "search", "--sync", "--all", "--onlyvisible", "--pid",
                                                               std::to_string(pid_), "--name", name},
                                          {});
         return found.status == 0 ? found.output.substr(0, found.output.find('\n')) : std::string();

@@ -71,6 +71,7 @@ TEST(Program, LeavesOnlyItsSettingsBehind) {
     ASSERT_TRUE(program.WaitForWindowNamed("^Select your template file$"));
     program.Type(site / "template.html");
     program.Press({"Return"});
+    ASSERT_TRUE(program.WaitUntilClosed("^Select your template file$"));
     program.Keys({"Escape"});
     ASSERT_EQ(program.WaitForExit(), 0) << testing::ScratchFolder::Read(program.Errors());
 
