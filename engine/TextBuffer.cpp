@@ -1,7 +1,6 @@
 #include "engine/TextBuffer.h"
 
 #include <cstring>
-#include <string.h>  // memrchr
 
 #include "engine/CodePage.h"
 
@@ -118,8 +117,8 @@ std::int32_t TextBuffer::FindFrom(const TextBuffer& pattern, std::int32_t start)
 std::int32_t TextBuffer::FindLast(char byte) const {
     const CodePageKind kind = CodePage::Active();
     if (kind == CodePageKind::SingleByte) {
-        const void* hit = memrchr(bytes_.data(), byte, bytes_.size());
-        return hit == nullptr ? -1 : static_cast<std::int32_t>(static_cast<const char*>(hit) - bytes_.data());
+        const std::size_t hit = std::string_view(bytes_).rfind(byte);
+        return hit == std::string_view::npos ? -1 : static_cast<std::int32_t>(hit);
     }
     std::int32_t last = -1;
     for (std::size_t at = 0; at < bytes_.size();) {

@@ -54,8 +54,13 @@ INSTANTIATE_TEST_SUITE_P(
                       PathCase{"Makefile", '/', "", "", "makefile", ""}));
 
 TEST(PathPartsTest, UsesThePlatformSeparatorByDefault) {
-    EXPECT_EQ(std::string(PathParts::FileNameOf(TextBuffer("/srv/www/News.PHP")).Bytes()), "news.php");
-    EXPECT_EQ(std::string(PathParts::DirWithSlash(TextBuffer("/srv/www/News.PHP")).Bytes()), "/srv/www/");
+    const std::string folder = std::string("srv") + kPathSeparator + "www" + kPathSeparator;
+    EXPECT_EQ(std::string(PathParts::FileNameOf(TextBuffer(folder + "News.PHP")).Bytes()), "news.php");
+    EXPECT_EQ(std::string(PathParts::DirWithSlash(TextBuffer(folder + "News.PHP")).Bytes()), folder);
+    const char other = kPathSeparator == '/' ? '\\' : '/';
+    EXPECT_EQ(std::string(PathParts::FileNameOf(TextBuffer(std::string("a") + other + "B.htm")).Bytes()),
+              std::string("a") + other + "b.htm")
+        << "the other platform's separator is an ordinary character";
 }
 
 // "\x95\x5C" is a code page 932 character whose trail byte is the backslash.
