@@ -1,7 +1,6 @@
 #include "cli/create/CreateCommand.h"
 
 #include <istream>
-#include <iterator>
 #include <ostream>
 
 #include "cli/create/CreateOptions.h"
@@ -47,6 +46,8 @@ public:
         return registry_.QueryValue(key, name, type, data);
     }
     bool SetValue(Key, const std::string&, RegistryType, const std::string&) override { return false; }
+    bool LockValues() override { return false; }
+    void UnlockValues() override {}
     void CloseKey(Key key) override { registry_.CloseKey(key); }
 
 private:
@@ -97,17 +98,6 @@ private:
     std::string workingFolder_;
 };
 
-// Every line feed that no carriage return precedes becomes CR LF, as the text field gives its lines.
-std::string WithWindowsLineBreaks(const std::string& text) {
-    std::string converted;
-    converted.reserve(text.size() + text.size() / 16);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) converted += '\r';
-        converted += text[i];
-    }
-    return converted;
-}
-
 // The window's fields, filled from the arguments and, where they are silent, from the settings
 // as they stand. The Create command checks the template, the title and the text in this order
 // after ReadFields, so the text is read only when the template and the title are there, and
@@ -130,6 +120,7 @@ public:
         templatePath = options_.templatePath ? TextBuffer(Absolute(*options_.templatePath, platform_.workingFolder))
                                              : settings_.ReadText(kSettingsSection, "Template", TextBuffer());
         articleTitle = TextBuffer(options_.title);
+        replaceExisting = options_.overwrite;
         if (options_.updateIndex) {
             updateIndex = *options_.updateIndex ? 1 : 0;
         } else {
@@ -137,7 +128,10 @@ public:
         }
         if (templatePath.IsEmpty() || articleTitle.IsEmpty()) return true;
 
-        if (!ReadText()) return false;
+        const bool read = options_.textFile == "-"
+                              ? fileIo_.ReadArticleText(platform_.input, "standard input", articleText)
+                              : fileIo_.ReadArticleText(TextBuffer(Absolute(options_.textFile, platform_.workingFolder)), articleText);
+        if (!read) return false;
         if (articleText.IsEmpty()) return true;
 
         if (!options_.output && settings_.ReadText(kSettingsSection, "SaveDir", TextBuffer()).IsEmpty()) {
@@ -153,19 +147,6 @@ public:
     bool wrongUse = false;  // the run stopped on something the command line must change
 
 private:
-    bool ReadText() {
-        std::string text;
-        if (options_.textFile == "-") {
-            text.assign(std::istreambuf_iterator<char>(platform_.input), std::istreambuf_iterator<char>());
-        } else {
-            auto read = fileIo_.ReadWholeFile(TextBuffer(Absolute(options_.textFile, platform_.workingFolder)));
-            if (!read) return false;
-            text = std::move(*read);
-        }
-        articleText = TextBuffer(WithWindowsLineBreaks(text));
-        return true;
-    }
-
     const CreateOptions& options_;
     CreatePlatform& platform_;
     FileIo& fileIo_;
@@ -220,8 +201,10 @@ int RunCreateCommand(const std::vector<std::string>& arguments, CreatePlatform& 
     }
     if (!dialog.refused.empty()) {
         platform.errors << "File \"" << dialog.refused << "\" already exists; use --overwrite to replace it\n";
+    } else if (creator.LastOutcome() == ArticleCreator::Outcome::PageTaken) {
+        platform.errors << "The page was created by another program meanwhile; use --overwrite to replace it\n";
     }
-    if (creator.PageWrittenWithoutIndex()) {
+    if (creator.LastOutcome() == ArticleCreator::Outcome::IndexNotUpdated) {
         platform.errors << "File \"" << dialog.savedTo
                         << "\" was written, but the index page was not updated.\n"
                            "Once the index page is right, run the same command with --overwrite to add the link.\n";
