@@ -207,18 +207,20 @@ TEST_F(ArticleCreatorTest, TheTemplatesExtensionNamesFilterPageAndIndex) {
 }
 
 TEST_F(ArticleCreatorTest, ProposedNameAndNextNumber) {
+    // One after the other: Counter takes each number that lies ahead of it, never one behind.
     struct Case {
         std::int32_t number;
         const char* proposed;
         std::int32_t next;
+        std::int32_t counter;
     };
     const Case cases[] = {
-        {0, "article0000.html", 1},
-        {42, "article0042.html", 43},
-        {12345, "article12345.html", 12346},
-        {-1, "article-001.html", 0},
-        {2147483647, "article2147483647.html", -2147483647 - 1},
-        {-2147483647 - 1, "article-2147483648.html", -2147483647},
+        {0, "article0000.html", 1, 0},
+        {42, "article0042.html", 43, 42},
+        {12345, "article12345.html", 12346, 12345},
+        {-1, "article-001.html", 0, 12345},
+        {2147483647, "article2147483647.html", -2147483647 - 1, 2147483647},
+        {-2147483647 - 1, "article-2147483648.html", -2147483647, -2147483647 - 1},
     };
     form.updateIndex = 0;
     for (const Case& c : cases) {
@@ -234,7 +236,7 @@ TEST_F(ArticleCreatorTest, ProposedNameAndNextNumber) {
         ASSERT_EQ(dialogs.calls.size(), 1U);
         EXPECT_EQ(dialogs.calls[0].request.initialFileName, c.proposed);
         EXPECT_TRUE(std::filesystem::is_regular_file(site + "/" + c.proposed));
-        EXPECT_EQ(IntSetting("Counter"), c.number);
+        EXPECT_EQ(IntSetting("Counter"), c.counter);
         EXPECT_EQ(form.articleNumber, c.next);
         EXPECT_EQ(form.shownNumber, c.next);
     }
@@ -342,7 +344,7 @@ TEST_F(ArticleCreatorTest, FailedRunsReportOnceAndKeepNumberTitleAndText) {
          false, false},
         {"page write finds the disk full", [](auto& faulty) { faulty.FailAt(Step::ShortWrite); },
          [&] { return "Failed to write file " + page; }, true, false},
-        {"page rename fails", [](auto& faulty) { faulty.FailAt(Step::Rename); }, [&] { return "Failed to write file " + page; },
+        {"putting the page in place fails", [](auto& faulty) { faulty.FailAt(Step::PutInPlace); }, [&] { return "Failed to write file " + page; },
          true, false},
         {"index page missing", [&](auto&) { std::filesystem::remove(indexPath); },
          [&] { return "No index file exists:\n\n" + indexPath; }, true, true},
@@ -353,7 +355,7 @@ TEST_F(ArticleCreatorTest, FailedRunsReportOnceAndKeepNumberTitleAndText) {
                  "(in capitol letters)");
          },
          true, true},
-        {"index write fails", [](auto& faulty) { faulty.FailAt(Step::Rename, 2); },
+        {"index write fails", [](auto& faulty) { faulty.FailAt(Step::PutInPlace, 2); },
          [&] { return "Failed to write file " + indexPath; }, true, true},
     };
     for (const Case& c : cases) {
@@ -406,8 +408,8 @@ TEST_F(ArticleCreatorTest, WithTheIndexBoxClearedTheIndexPageIsNotTouched) {
 
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"File \"article0001.html\" has been created"});
     EXPECT_EQ(files.Calls(Step::OpenForReading), 1);  // the template only
-    EXPECT_EQ(files.Calls(Step::Exists), 0);
-    EXPECT_EQ(files.Calls(Step::Rename), 1);  // the page only
+    EXPECT_EQ(files.Calls(Step::Exists), 1);  // whether the dialog agreed to replace a page
+    EXPECT_EQ(files.Calls(Step::PutInPlace), 1);  // the page only
     EXPECT_EQ(ScratchFolder::Read(indexPath), "<body><!--INSERT INDEX HERE--></body>");
     EXPECT_EQ(IntSetting("Index"), 0);
     EXPECT_EQ(IntSetting("Counter"), 1);
@@ -484,6 +486,28 @@ TEST(ArticleCreatorRules, NumberWrapsAfterTheLargest) {
     EXPECT_EQ(ArticleCreator::NextArticleNumber(2147483647), -2147483647 - 1);
     EXPECT_EQ(ArticleCreator::NextArticleNumber(-1), 0);
     EXPECT_EQ(ArticleCreator::NextArticleNumber(0), 1);
+}
+
+TEST(ArticleCreatorRules, CounterTakesOnlyANumberAheadOfIt) {
+    struct Case {
+        std::int32_t stored;
+        std::int32_t used;
+        std::int32_t counter;
+    };
+    const Case cases[] = {
+        {41, 42, 42},                                   // the next number
+        {41, 100, 100},                                 // a number typed further on
+        {41, 41, 41},                                   // the same again
+        {41, 5, 41},                                    // a number typed back: Counter stays
+        {0, -1, 0},                                     // behind, across zero
+        {-5, 3, 3},                                     // ahead, across zero
+        {2147483647, -2147483647 - 1, -2147483647 - 1},  // the wrap counts as the next number
+        {0, 2147483647, 2147483647},                    // just under half the circle ahead
+        {-1, 2147483647, -1},                           // exactly half of it: not ahead
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ArticleCreator::CounterAfter(c.stored, c.used), c.counter) << c.stored << " then " << c.used;
+    }
 }
 
 }  // namespace

@@ -208,7 +208,7 @@ TEST_F(IndexUpdaterTest, IndexPathRules) {
 
 TEST_F(IndexUpdaterTest, FailedWriteKeepsTheFormerIndexPageWhole) {
     const std::string former = "<html><!--INSERT INDEX HERE-->" + Link("article0006.html", "6", "Six") + "</html>";
-    for (Step step : {Step::ShortWrite, Step::Rename, Step::Flush, Step::CreateBeside}) {
+    for (Step step : {Step::ShortWrite, Step::PutInPlace, Step::Flush, Step::CreateBeside}) {
         SCOPED_TRACE(static_cast<int>(step));
         testing::FaultyFileSystem faulty;
         FileIo faultyIo(faulty, messages);

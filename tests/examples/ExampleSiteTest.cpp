@@ -38,11 +38,14 @@ protected:
         fs::create_directories(config.Path());
     }
 
-    // quillora-create run from inside the site, as the README shows.
+    // quillora-create run from inside the site; the first run accepts the terms and names the
+    // page, the later ones save beside it.
     testing::ProcessResult Create(const std::string& title) {
-        return testing::RunProcess(QUILLORA_CREATE_PATH,
-                                   {"--title", title, "--text-file", "../first-issue.txt", "--template", "../template.html",
-                                    "--index"},
+        std::vector<std::string> arguments = {"--title", title, "--text-file", "../first-issue.txt", "--template",
+                                              "../template.html", "--index"};
+        if (firstRun_) arguments.insert(arguments.end(), {"--accept-terms", "--output", "article0001.html"});
+        firstRun_ = false;
+        return testing::RunProcess(QUILLORA_CREATE_PATH, arguments,
                                    {"XDG_CONFIG_HOME=" + config.Path().string(), "HOME=" + config.Path().string()}, "",
                                    Site().string());
     }
@@ -72,6 +75,9 @@ protected:
 
     testing::ScratchFolder folder;
     testing::ScratchFolder config;
+
+private:
+    bool firstRun_ = true;
 };
 
 TEST_F(ExampleSiteTest, FirstArticleGivesAPageAndAnIndexWithWorkingLinks) {

@@ -47,6 +47,13 @@ public:
         return true;
     }
     void CloseKey(Key key) override { open_.erase(key); }
+    // One process: the lock only has to be taken and given back in pairs.
+    bool LockValues() override {
+        if (refuseAll || valuesLocked) return false;
+        valuesLocked = true;
+        return true;
+    }
+    void UnlockValues() override { valuesLocked = false; }
 
     // A value under HKEY_CURRENT_USER, by its full path such as "Software\\Tessaline\\Quillora\\LU".
     void Put(const std::string& keyPath, const std::string& name, RegistryType type, const std::string& data) {
@@ -72,6 +79,7 @@ public:
 
     bool refuseAll = false;
     bool refuseWrites = false;
+    bool valuesLocked = false;
 
 private:
     // The part of a key path that a name below a key adds: a backslash and the name, lowercased.

@@ -35,8 +35,10 @@ using testing::FaultyFileSystem;
 using testing::ScratchFolder;
 using Step = FaultyFileSystem::Step;
 
-const Step kAllSteps[] = {Step::OpenForReading, Step::SizeOf, Step::Read,  Step::CreateBeside, Step::Write, Step::ShortWrite,
-                          Step::Flush,          Step::Close,  Step::Rename, Step::Exists,      Step::Remove, Step::Lock};
+const Step kAllSteps[] = {Step::OpenForReading, Step::SizeOf,     Step::Read,   Step::Close,      Step::ResolveLinks,
+                          Step::Inspect,        Step::CreateBeside, Step::TakeIdentity, Step::Write, Step::ShortWrite,
+                          Step::Flush,          Step::PutInPlace, Step::KeepCopy, Step::OpenInPlace, Step::Truncate,
+                          Step::PutBack,        Step::Exists,     Step::Remove, Step::Lock,       Step::LockFolder};
 
 const char kTemplate[] = "<html><title>INSERT TITLE HERE</title><body>INSERT ARTICLE HERE</body></html>";
 const char kIndexPage[] = "<body>\r\n<!--INSERT INDEX HERE-->\r\n<a href=\"article0041.html\">41. Before</a></body>";
@@ -94,13 +96,22 @@ protected:
         std::filesystem::create_directories(config);
     }
 
-    void PutSiteInPlace() {
+    void PutSiteInPlace(bool secondName = false) {
         ScratchFolder::Write(templatePath, kTemplate);
+        std::filesystem::remove(indexPath);
+        std::filesystem::remove(mirrorPath);
         ScratchFolder::Write(indexPath, kIndexPage);
+        if (secondName) std::filesystem::create_hard_link(indexPath, mirrorPath);
         std::filesystem::remove(pagePath);
+    }
+    // Kept copies of files written in place, and notes of new files, left in the state folder.
+    std::vector<std::string> StateEntries() const {
+        return std::filesystem::exists(state + "/quillora") ? EntriesOf(state + "/quillora") : std::vector<std::string>{};
     }
 
     ScratchFolder folder;
+    const std::string state = folder / "state";
+    const std::string mirrorPath = folder / "index-mirror.html";  // the index page's second name
     const std::string templatePath = folder / "template.html";
     const std::string site = folder / "site";
     const std::string indexPath = site + "/index.html";
@@ -113,7 +124,8 @@ TEST_F(FaultInjectionTest, AFailedIndexUpdateShowsItsMessageAndKeepsTheIndexPage
     // The calls that a Create makes without the index update come first; the index update's
     // own calls follow them.
     PutSiteInPlace();
-    FaultyFileSystem probe;
+    PosixFileSystem probeFiles({state + "/quillora", true});
+    FaultyFileSystem probe(probeFiles);
     testing::MemoryRegistry probeRegistry;
     CreateRun withoutIndex(probe, probeRegistry);
     ASSERT_TRUE(withoutIndex.Click(templatePath, pagePath, false));
@@ -126,24 +138,34 @@ TEST_F(FaultInjectionTest, AFailedIndexUpdateShowsItsMessageAndKeepsTheIndexPage
         Step step;
         int nthOfTheUpdate;
         std::string message;
+        bool secondName;  // the index page has another name too: it is written in place
     };
     const Case cases[] = {
-        {"looking for the index page", Step::Exists, 1, "No index file exists:\n\n" + indexPath},
-        {"opening it", Step::OpenForReading, 1, readMessage},
-        {"asking its size", Step::SizeOf, 1, readMessage},
-        {"reading it", Step::Read, 1, readMessage},
-        {"closing it after reading", Step::Close, 1, readMessage},
-        {"creating the new file beside it", Step::CreateBeside, 1, writeMessage},
-        {"writing the new file", Step::Write, 1, writeMessage},
-        {"a short write on a full disk", Step::ShortWrite, 1, writeMessage},
-        {"flushing the new file to disk", Step::Flush, 1, writeMessage},
-        {"closing the new file", Step::Close, 2, writeMessage},
-        {"renaming it over the index page", Step::Rename, 1, writeMessage},
+        {"looking for the index page", Step::Exists, 1, "No index file exists:\n\n" + indexPath, false},
+        {"opening it", Step::OpenForReading, 1, readMessage, false},
+        {"asking its size", Step::SizeOf, 1, readMessage, false},
+        {"reading it", Step::Read, 1, readMessage, false},
+        {"closing it after reading", Step::Close, 1, readMessage, false},
+        {"following links to it", Step::ResolveLinks, 1, writeMessage, false},
+        {"looking at what it is", Step::Inspect, 1, writeMessage, false},
+        {"creating the new file beside it", Step::CreateBeside, 1, writeMessage, false},
+        {"writing the new file", Step::Write, 1, writeMessage, false},
+        {"a short write on a full disk", Step::ShortWrite, 1, writeMessage, false},
+        {"flushing the new file to disk", Step::Flush, 1, writeMessage, false},
+        {"putting it in the index page's place", Step::PutInPlace, 1, writeMessage, false},
+        {"in place: keeping a copy of the index page", Step::KeepCopy, 1, writeMessage, true},
+        {"in place: opening the index page", Step::OpenInPlace, 1, writeMessage, true},
+        {"in place: writing into it", Step::Write, 1, writeMessage, true},
+        {"in place: a short write on a full disk", Step::ShortWrite, 1, writeMessage, true},
+        {"in place: cutting it to its length", Step::Truncate, 1, writeMessage, true},
+        {"in place: flushing it", Step::Flush, 1, writeMessage, true},
+        {"in place: closing it", Step::Close, 2, writeMessage, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        PutSiteInPlace();
-        FaultyFileSystem faulty;
+        PutSiteInPlace(c.secondName);
+        PosixFileSystem files({state + "/quillora", true});
+        FaultyFileSystem faulty(files);
         testing::MemoryRegistry registry;
         CreateRun run(faulty, registry);
         faulty.FailAt(c.step, before.at(c.step) + c.nthOfTheUpdate);
@@ -155,8 +177,13 @@ TEST_F(FaultInjectionTest, AFailedIndexUpdateShowsItsMessageAndKeepsTheIndexPage
         EXPECT_EQ(run.boxes.shown[0].text, c.message);
         EXPECT_EQ(run.boxes.shown[0].icon, MessageIcon::Error);
         EXPECT_EQ(ScratchFolder::Read(indexPath), kIndexPage);
-        // The new page stays, and nothing half written lies beside it.
+        if (c.secondName) {
+            EXPECT_EQ(ScratchFolder::Read(mirrorPath), kIndexPage);
+            EXPECT_EQ(std::filesystem::hard_link_count(indexPath), 2u);
+        }
+        // The new page stays, and nothing half written lies beside it or in the state folder.
         EXPECT_EQ(EntriesOf(site), (std::vector<std::string>{"article0042.html", "index.html"}));
+        EXPECT_EQ(StateEntries(), std::vector<std::string>{});
         RegistryType type = RegistryType::None;
         std::string counter;
         EXPECT_FALSE(registry.Get("Software\\Tessaline\\Quillora\\LU", "Counter", type, counter)) << "a failed run stores no number";
@@ -220,7 +247,7 @@ TEST_F(FaultInjectionTest, AFailedSettingsChangeIsSilentAndKeepsTheHiveWhole) {
         {"a short write on a full disk", Step::ShortWrite, 0},
         {"flushing the new file to disk", Step::Flush, 0},
         {"closing the new file", Step::Close, 0},
-        {"renaming it over the hive", Step::Rename, 0},
+        {"renaming it over the hive", Step::PutInPlace, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
