@@ -63,7 +63,10 @@ std::span<const CreateOption> CreateOptionTable() { return kOptions; }
 std::string CreateUsage() {
     std::string usage = "Usage: quillora-create";
     for (const CreateOption& option : kOptions) {
-        if (option.required) usage += " " + Synopsis(option);
+        if (option.required) {
+            usage += ' ';
+            usage += Synopsis(option);
+        }
     }
     usage +=
         " [options]\n"
