@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "branding/BrandingRecord.h"
+#include "engine/AsciiCase.h"
+#include "engine/LittleEndian.h"
 
 namespace quillora {
 namespace {
@@ -42,17 +44,9 @@ std::uint32_t Checksum(std::string_view bytes) {
     return sum;
 }
 
-std::uint32_t ReadWord(std::string_view record, std::size_t offset) {
-    std::uint32_t word = 0;
-    for (std::size_t i = 0; i < 4; ++i) {
-        word |= static_cast<std::uint32_t>(static_cast<unsigned char>(record[offset + i])) << (8 * i);
-    }
-    return word;
-}
+std::uint32_t ReadWord(std::string_view record, std::size_t offset) { return ReadLittleEndian32(record.data() + offset); }
 
-void WriteWord(char* record, std::size_t offset, std::uint32_t word) {
-    for (std::size_t i = 0; i < 4; ++i) record[offset + i] = static_cast<char>((word >> (8 * i)) & 0xFF);
-}
+void WriteWord(char* record, std::size_t offset, std::uint32_t word) { WriteLittleEndian32(word, record + offset); }
 
 std::vector<std::size_t> Occurrences(std::string_view haystack, std::string_view needle) {
     std::vector<std::size_t> found;
@@ -84,16 +78,6 @@ std::string ByteName(unsigned char byte) {
 }
 
 bool IsControl(char32_t codePoint) { return codePoint < 0x20 || (codePoint >= 0x7F && codePoint <= 0x9F); }
-
-bool StartsWithIgnoringCase(std::string_view text, std::string_view start) {
-    if (text.size() < start.size()) return false;
-    for (std::size_t i = 0; i < start.size(); ++i) {
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != start[i]) return false;
-    }
-    return true;
-}
 
 // Checks the text and converts it into the bytes that its field will hold, without the NUL.
 bool StoredText(const TextField& field, std::string_view utf8, TextEncoding encoding, std::string& stored,
@@ -134,7 +118,7 @@ bool StoredText(const TextField& field, std::string_view utf8, TextEncoding enco
 bool CheckAddress(std::string_view address, std::string& problem) {
     const std::string label = kAddressField.label;
     for (std::string_view scheme : {"http://", "https://"}) {
-        if (!StartsWithIgnoringCase(address, scheme)) continue;
+        if (!StartsIgnoringAsciiCase(address, scheme)) continue;
         if (address.size() > scheme.size()) return true;
         problem = label + " has nothing after " + std::string(scheme);
         return false;

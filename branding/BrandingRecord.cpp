@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/LittleEndian.h"
+
 namespace quillora {
 
 BrandingTexts BrandingInfo;
@@ -42,12 +44,6 @@ constinit RecordImage quilloraBrandingRecord = UnbrandedRecord();
 
 namespace {
 
-std::uint32_t ReadWord(const volatile unsigned char* at) {
-    std::uint32_t word = 0;
-    for (std::size_t i = 0; i < 4; ++i) word |= static_cast<std::uint32_t>(at[i]) << (8 * i);
-    return word;
-}
-
 TextBuffer ReadText(const volatile unsigned char* field, std::size_t size) {
     std::string bytes;
     for (std::size_t i = 0; i < size && field[i] != 0; ++i) bytes.push_back(static_cast<char>(field[i]));
@@ -71,7 +67,7 @@ std::array<char, kSignatureSize> Signature() {
 
 BrandingTexts LoadBrandingFrom(const volatile unsigned char* record) {
     using namespace BrandingRecord;
-    if (ReadWord(record + kUnbrandedFlag) != 0) return {kDefaultResellerName, kDefaultResellerAddress, TextBuffer()};
+    if (ReadLittleEndian32(record + kUnbrandedFlag) != 0) return {kDefaultResellerName, kDefaultResellerAddress, TextBuffer()};
     BrandingTexts texts;
     texts.resellerName = ReadText(record + kResellerName, kResellerNameSize);
     texts.resellerAddress = ReadText(record + kResellerAddress, kResellerAddressSize);

@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+#include "engine/AsciiCase.h"
+
 namespace quillora {
 namespace {
 
@@ -12,8 +14,6 @@ unsigned char Byte(const char* bytes, std::size_t at) { return static_cast<unsig
 bool IsDoubleByteLead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
 bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
-
-unsigned char LowerAscii(unsigned char b) { return (b >= 'A' && b <= 'Z') ? static_cast<unsigned char>(b + 0x20) : b; }
 
 // Western European (1252) upper-case letters outside A to Z.
 unsigned char LowerWestern(unsigned char b) {

@@ -16,14 +16,10 @@
 
 #include "ReferenceText.h"
 #include "adapters/posix/HiveFile.h"
+#include "engine/AsciiCase.h"
 
 namespace quillora::fuzz {
 namespace {
-
-std::string Lowered(std::string text) {
-    for (char& c : text) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    return text;
-}
 
 // The two hives hold the same keys in the same order, with the same values, through the
 // public look-ups as well as through operator==.
@@ -36,7 +32,7 @@ void ExpectSameContent(const HiveFile& expected, const HiveFile& actual, const s
         const std::vector<HiveValue>* again = actual.ValuesOf(path);
         Expect(values != nullptr && again != nullptr && *values == *again, "values of a key", detail + "\nkey " + Show(path));
         for (const HiveValue& value : *values) {
-            const HiveValue* found = actual.FindValue(Lowered(path), Lowered(value.name));
+            const HiveValue* found = actual.FindValue(LoweredAscii(path), LoweredAscii(value.name));
             Expect(found != nullptr && *found == value, "a value found by its name in other letter case",
                    detail + "\nkey " + Show(path) + " value " + Show(value.name));
         }
@@ -83,7 +79,7 @@ void BuildWriteParse(FuzzedDataProvider& in) {
         if (in.ConsumeIntegralInRange<int>(0, 3) == 0) {
             const bool added = hive.AddKey(path);
             Expect(added == HiveFile::IsKeyPath(path), "AddKey accepts exactly the valid key paths", Show(path));
-            if (added) keys.push_back(Lowered(path));
+            if (added) keys.push_back(LoweredAscii(path));
             continue;
         }
         static const std::uint32_t types[] = {0, 1, 2, 3, 4, 7, 11, 0xFFFFFFFF};
@@ -96,8 +92,8 @@ void BuildWriteParse(FuzzedDataProvider& in) {
         Expect(set == (HiveFile::IsKeyPath(path) && HiveFile::IsValueName(name)), "SetValue accepts valid names",
                Show(path) + " " + Show(name));
         if (set) {
-            keys.push_back(Lowered(path));
-            model[{Lowered(path), Lowered(name)}] = {type, data};
+            keys.push_back(LoweredAscii(path));
+            model[{LoweredAscii(path), LoweredAscii(name)}] = {type, data};
         }
     }
 

@@ -1,6 +1,7 @@
 # Writes a C++ source that holds the bytes of one file as an array:
 #   cmake -DINPUT=<file> -DOUTPUT=<source> -DSYMBOL=<name> -P EmbedFile.cmake
-# defines quillora::resources::embedded::<name> and <name>Size.
+# defines quillora::resources::embedded::<name> and <name>Size, declared in the EmbeddedFiles.h
+# that resources/CMakeLists.txt writes beside it.
 file(READ "${INPUT}" hex HEX)
 string(LENGTH "${hex}" digits)
 math(EXPR size "${digits} / 2")

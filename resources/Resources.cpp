@@ -5,27 +5,25 @@
 namespace quillora::resources {
 namespace {
 
-std::string_view View(const unsigned char* bytes, std::size_t size) {
-    return std::string_view(reinterpret_cast<const char*>(bytes), size);
+using embedded::ResourceKind;
+
+// The bytes of the resource of that kind and id; empty when there is none.
+std::string_view Find(ResourceKind kind, int id) {
+    for (std::size_t i = 0; i < embedded::kEmbeddedFileCount; ++i) {
+        const embedded::EmbeddedFile& file = embedded::kEmbeddedFiles[i];
+        if (file.kind == kind && file.id == id) return std::string_view(reinterpret_cast<const char*>(file.bytes), file.size);
+    }
+    return {};
 }
 
 }  // namespace
 
-std::string_view Bitmap(int id) {
-    switch (id) {
-        case 133: return View(embedded::kBannerBmp, embedded::kBannerBmpSize);
-        case 160: return View(embedded::kHelpFaceBmp, embedded::kHelpFaceBmpSize);
-        case 161: return View(embedded::kSelectFaceBmp, embedded::kSelectFaceBmpSize);
-        case 162: return View(embedded::kCreateFaceBmp, embedded::kCreateFaceBmpSize);
-        case 266: return View(embedded::kPasteFaceBmp, embedded::kPasteFaceBmpSize);
-        default: return {};
-    }
-}
+std::string_view Bitmap(int id) { return Find(ResourceKind::BITMAP, id); }
 
-std::string_view Icon() { return View(embedded::kQuilloraIco, embedded::kQuilloraIcoSize); }
+std::string_view Icon() { return Find(ResourceKind::ICON, kIconGroup); }
 
-std::string_view HelpPicture() { return View(embedded::kHelpPictureGif, embedded::kHelpPictureGifSize); }
+std::string_view HelpPicture() { return Find(ResourceKind::RCDATA, kHelpPictureData); }
 
-std::string_view HelpPagePattern() { return View(embedded::kHelpPageHtml, embedded::kHelpPageHtmlSize); }
+std::string_view HelpPagePattern() { return Find(ResourceKind::RCDATA, kHelpPageData); }
 
 }  // namespace quillora::resources

@@ -2,8 +2,13 @@
 
 #include <string_view>
 
-// The pictures and texts built into the program, as the bytes of their files.
+// The pictures and texts built into the program, as the bytes of their files. Each is listed,
+// with its kind and id, in resources/CMakeLists.txt.
 namespace quillora::resources {
+
+inline constexpr int kIconGroup = 128;         // ICON: the program's icon
+inline constexpr int kHelpPictureData = 200;   // RCDATA: the help picture
+inline constexpr int kHelpPageData = 201;      // RCDATA: the help page pattern
 
 // The bitmap file of a picture: 133 the banner, 160 Help, 161 Select, 162 Create and 266 Paste
 // button faces; empty for any other id.

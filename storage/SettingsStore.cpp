@@ -3,6 +3,8 @@
 #include <cstring>
 #include <string>
 
+#include "engine/LittleEndian.h"
+
 namespace quillora {
 
 bool SettingsStore::OpenSection(const TextBuffer& section, Registry::Key& key) {
@@ -44,9 +46,7 @@ std::int32_t SettingsStore::ReadInt(const TextBuffer& section, const TextBuffer&
     // Up to four bytes of any value, least significant first. Shorter data (a one-character
     // REG_SZ, say) gives its bytes as the low end and zero above them, so it is never
     // sign-extended; empty data gives 0.
-    std::uint32_t value = 0;
-    for (std::size_t i = 0; i < data.size(); ++i) value |= static_cast<std::uint32_t>(static_cast<unsigned char>(data[i])) << (8 * i);
-    return static_cast<std::int32_t>(value);
+    return static_cast<std::int32_t>(ReadLittleEndian32(data.data(), data.size()));
 }
 
 TextBuffer SettingsStore::ReadText(const TextBuffer& section, const TextBuffer& name, const TextBuffer& defaultValue) {
@@ -56,10 +56,7 @@ TextBuffer SettingsStore::ReadText(const TextBuffer& section, const TextBuffer& 
 }
 
 bool SettingsStore::WriteInt(const TextBuffer& section, const TextBuffer& name, std::int32_t value) {
-    auto bits = static_cast<std::uint32_t>(value);
-    std::string data(4, '\0');
-    for (std::size_t i = 0; i < 4; ++i) data[i] = static_cast<char>((bits >> (8 * i)) & 0xFF);
-    return Store(section, name, RegistryType::Dword, data);
+    return Store(section, name, RegistryType::Dword, LittleEndian32(static_cast<std::uint32_t>(value)));
 }
 
 bool SettingsStore::WriteText(const TextBuffer& section, const TextBuffer& name, const TextBuffer& value) {

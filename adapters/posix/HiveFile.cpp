@@ -3,32 +3,16 @@
 #include <array>
 #include <cstdint>
 
+#include "engine/AsciiCase.h"
+#include "engine/HexDigits.h"
+#include "engine/LittleEndian.h"
+
 namespace quillora {
 namespace {
 
 constexpr std::array<std::string_view, 6> kRootKeys = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE",
                                                        "HKEY_USERS", "HKEY_CURRENT_CONFIG", "HKEY_DYN_DATA"};
 constexpr std::size_t kWrapAt = 76;  // regedit's width for wrapped hex lines
-
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::string Lowered(std::string_view text) {
-    std::string lowered(text);
-    for (char& c : lowered) c = LowerAscii(c);
-    return lowered;
-}
-
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-    }
-    return true;
-}
-
-bool StartsIgnoringCase(std::string_view text, std::string_view head) {
-    return text.size() >= head.size() && SameIgnoringCase(text.substr(0, head.size()), head);
-}
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
@@ -60,19 +44,12 @@ std::vector<std::string_view> NamesOf(std::string_view path) {
     }
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    c = LowerAscii(c);
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
 // 1 to maxDigits hex digits and nothing else.
 bool ReadHexNumber(std::string_view digits, std::size_t maxDigits, std::uint32_t& number) {
     if (digits.empty() || digits.size() > maxDigits) return false;
     number = 0;
     for (char c : digits) {
-        int digit = HexDigit(c);
+        int digit = HexDigitValue(c);
         if (digit < 0) return false;
         number = number * 16 + static_cast<std::uint32_t>(digit);
     }
@@ -131,19 +108,18 @@ bool ReadData(std::string_view data, RegistryType& type, std::string& bytes) {
         type = RegistryType::Sz;
         return true;
     }
-    if (StartsIgnoringCase(data, "dword:")) {
+    if (StartsIgnoringAsciiCase(data, "dword:")) {
         std::uint32_t number = 0;
         if (!ReadHexNumber(TrimRight(data.substr(6)), 8, number)) return false;
-        bytes.clear();
-        for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<char>((number >> (8 * i)) & 0xFF));
+        bytes = LittleEndian32(number);
         type = RegistryType::Dword;
         return true;
     }
-    if (StartsIgnoringCase(data, "hex:")) {
+    if (StartsIgnoringAsciiCase(data, "hex:")) {
         type = RegistryType::Binary;
         return ReadHexBytes(data.substr(4), bytes);
     }
-    if (StartsIgnoringCase(data, "hex(")) {
+    if (StartsIgnoringAsciiCase(data, "hex(")) {
         std::size_t close = data.find("):");
         std::uint32_t number = 0;
         if (close == std::string_view::npos || !ReadHexNumber(data.substr(4, close - 4), 8, number)) return false;
@@ -159,10 +135,9 @@ bool FitsQuoted(std::string_view data) {
 }
 
 void AppendHex(std::string& out, std::string line, std::string_view data) {
-    static constexpr char kDigits[] = "0123456789abcdef";
     for (std::size_t i = 0; i < data.size(); ++i) {
         auto byte = static_cast<unsigned char>(data[i]);
-        std::string item{kDigits[byte >> 4], kDigits[byte & 0xF]};
+        std::string item{kHexDigits[byte >> 4], kHexDigits[byte & 0xF]};
         if (i + 1 < data.size()) item.push_back(',');
         if (line.size() + item.size() > kWrapAt) {
             out += line;
@@ -188,22 +163,19 @@ void AppendValue(std::string& out, const HiveValue& value) {
         out += line;
         out.push_back('\n');
     } else if (value.type == RegistryType::Dword && value.data.size() == 4) {
-        std::uint32_t number = 0;
-        for (std::size_t i = 0; i < 4; ++i) number |= static_cast<std::uint32_t>(static_cast<unsigned char>(value.data[i])) << (8 * i);
-        static constexpr char kDigits[] = "0123456789abcdef";
+        const std::uint32_t number = ReadLittleEndian32(value.data.data());
         line += "dword:";
-        for (int shift = 28; shift >= 0; shift -= 4) line.push_back(kDigits[(number >> shift) & 0xF]);
+        for (int shift = 28; shift >= 0; shift -= 4) line.push_back(kHexDigits[(number >> shift) & 0xF]);
         out += line;
         out.push_back('\n');
     } else {
         if (value.type == RegistryType::Binary) {
             line += "hex:";
         } else {
-            static constexpr char kDigits[] = "0123456789abcdef";
             auto number = static_cast<std::uint32_t>(value.type);
             std::string digits;
             do {
-                digits.insert(digits.begin(), kDigits[number & 0xF]);
+                digits.insert(digits.begin(), kHexDigits[number & 0xF]);
                 number >>= 4;
             } while (number != 0);
             line += "hex(" + digits + "):";
@@ -212,8 +184,8 @@ void AppendValue(std::string& out, const HiveValue& value) {
     }
 }
 
-std::string ChildKey(std::size_t parent, std::string_view name) { return std::to_string(parent) + '\\' + Lowered(name); }
-std::string ValueKey(std::size_t node, std::string_view name) { return std::to_string(node) + '\n' + Lowered(name); }
+std::string ChildKey(std::size_t parent, std::string_view name) { return std::to_string(parent) + '\\' + LoweredAscii(name); }
+std::string ValueKey(std::size_t node, std::string_view name) { return std::to_string(node) + '\n' + LoweredAscii(name); }
 
 }  // namespace
 
@@ -221,7 +193,7 @@ bool HiveFile::IsKeyPath(std::string_view path) {
     std::vector<std::string_view> names = NamesOf(path);
     if (names.empty() || names.size() > kDeepestKey + 1) return false;
     bool knownRoot = false;
-    for (std::string_view root : kRootKeys) knownRoot = knownRoot || SameIgnoringCase(names.front(), root);
+    for (std::string_view root : kRootKeys) knownRoot = knownRoot || SameIgnoringAsciiCase(names.front(), root);
     if (!knownRoot) return false;
     for (std::string_view name : names) {
         if (name.size() > kLongestKeyName || HasLineBreakOrZero(name)) return false;
@@ -294,7 +266,7 @@ HiveFile HiveFile::Parse(std::string_view text) {
         understood = understood && !rest.empty() && rest.front() == '=';
         std::string_view data = understood ? TrimLeft(rest.substr(1)) : std::string_view();
         std::string joined;
-        if (understood && StartsIgnoringCase(data, "hex")) {
+        if (understood && StartsIgnoringAsciiCase(data, "hex")) {
             joined = TrimRight(data);
             while (understood && !joined.empty() && joined.back() == '\\') {
                 understood = i + 1 < lines.size() && !Trim(lines[i + 1]).empty();  // a wrapped line goes on

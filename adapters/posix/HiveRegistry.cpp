@@ -9,6 +9,8 @@
 
 #include "adapters/posix/UserFolders.h"
 
+#include "engine/AsciiCase.h"
+
 namespace quillora {
 namespace {
 
@@ -33,9 +35,7 @@ bool MakeFolders(const std::string& folder) {
 
 // HKEY_CURRENT_USER and its Software key exist whether the file names them or not.
 bool IsImplicitKey(const std::string& path) {
-    std::string lowered = path;
-    for (char& c : lowered) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    return lowered == "hkey_current_user" || lowered == "hkey_current_user\\software";
+    return SameIgnoringAsciiCase(path, "hkey_current_user") || SameIgnoringAsciiCase(path, "hkey_current_user\\software");
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "branding/BrandingRecord.h"
+#include "engine/LittleEndian.h"
 
 namespace quillora {
 namespace {
@@ -46,15 +47,9 @@ std::string PeFile(const std::string& record = AsBuiltRecord()) {
     return head + std::string("PE\0\0", 4) + std::string(100, '\x33') + record + std::string(300, '\x44');
 }
 
-std::uint32_t WordAt(const std::string& file, std::size_t at) {
-    std::uint32_t word = 0;
-    for (std::size_t i = 0; i < 4; ++i) word |= static_cast<std::uint32_t>(static_cast<unsigned char>(file[at + i])) << (8 * i);
-    return word;
-}
+std::uint32_t WordAt(const std::string& file, std::size_t at) { return ReadLittleEndian32(file.data() + at); }
 
-void PutWord(std::string& file, std::size_t at, std::uint32_t word) {
-    for (std::size_t i = 0; i < 4; ++i) file[at + i] = static_cast<char>((word >> (8 * i)) & 0xFF);
-}
+void PutWord(std::string& file, std::size_t at, std::uint32_t word) { WriteLittleEndian32(word, file.data() + at); }
 
 // A field's bytes as stored: the text, then zero bytes to the end of the field.
 std::string Field(const std::string& text, std::size_t size) { return text + std::string(size - text.size(), '\0'); }

@@ -2,14 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "cli/ProcessRunner.h"
 #include "fakes/BrandingImage.h"
 #include "fakes/ScratchFolder.h"
+#include "support/ProcessRunner.h"
 
 namespace quillora {
 namespace {
@@ -134,9 +133,9 @@ void ExpectOneRecord(const std::string& file, std::size_t& recordAt) {
 }
 
 std::string RunProbe(const std::string& path) {
-    testing::ProcessResult result = testing::RunProcess(path, {}, {});
-    if (result.status != 0) result.output += "<exit status " + std::to_string(result.status) + ">";
-    return result.output;
+    testing::ProcessResult probe = testing::RunProcess(path, {});
+    if (probe.status != 0) probe.output += "<exit status " + std::to_string(probe.status) + ">" + probe.errors;
+    return probe.output;
 }
 
 std::string ProbeOutput(const std::string& name, const std::string& address, const std::string& title) {
@@ -179,6 +178,7 @@ TEST(BrandingInTheProgramFile, PatchedCopyPrintsTheTextsWrittenIntoIt) {
     EXPECT_EQ(RunProbe(copy), ProbeOutput(name, address, title));
 }
 
+// The branding tool, where the build has it.
 #ifdef QUILLORA_BRAND_PATH
 // --- The branding tool on the built programs ---
 
@@ -238,16 +238,10 @@ TEST(BrandingInTheProgramFile, ProgramBrandedByTheToolCarriesTheTextsAndStillSta
     EXPECT_EQ(branded.substr(0, recordAt), program.substr(0, recordAt));
     EXPECT_EQ(branded.substr(recordAt + Record::kSize), program.substr(recordAt + Record::kSize));
 
-    // The branded program starts and ends, its terms accepted in a scratch settings folder.
-    std::filesystem::create_directories(folder / "config/quillora");
-    std::filesystem::create_directories(folder / "run");
-    std::filesystem::permissions(folder / "run", std::filesystem::perms::owner_all);
-    testing::ScratchFolder::Write(folder / "config/quillora/registry.reg",
-                                  "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Tessaline\\Quillora\\LU]\n"
-                                  "\"Terms\"=dword:00000001\n");
-    const testing::ProcessResult started = testing::RunProcess(
-        copy, {}, {"QT_QPA_PLATFORM=offscreen", "QUILLORA_END_WHEN_SHOWN=1", "HOME=" + folder.Path().string(),
-                   "XDG_CONFIG_HOME=" + (folder / "config"), "XDG_RUNTIME_DIR=" + (folder / "run")});
+    // The branded program shows its window and ends when it is closed, on a private X server,
+    // its terms accepted in a scratch settings folder.
+    const testing::ProcessResult started =
+        testing::RunProcess(QUILLORA_START_WINDOW, {copy, folder / "window"}, {"HOME=" + folder.Path().string()});
     EXPECT_EQ(started.status, 0) << started.errors;
 
     const testing::ProcessResult show = RunBrandingTool({"show", copy});

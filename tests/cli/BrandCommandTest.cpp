@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "ProcessRunner.h"
+#include "support/ProcessRunner.h"
 #include "branding/BrandingRecord.h"
 #include "cli/brand/BrandCommand.h"
 #include "adapters/posix/PosixFilePermissions.h"

@@ -59,6 +59,33 @@ public:
     // The settings as the window reads and writes them.
     SettingsStore& Store() { return store_; }
 
+    // The settings as they stand, byte for byte: the settings file, or every value of the key
+    // with its type; empty when there are none.
+    std::string Snapshot() const {
+#ifdef _WIN32
+        std::string values;
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, kSection, 0, KEY_READ, &key) != ERROR_SUCCESS) return values;
+        for (DWORD index = 0;; ++index) {
+            char name[256];
+            DWORD nameSize = sizeof name;
+            DWORD type = 0;
+            std::string data(4096, '\0');
+            DWORD dataSize = static_cast<DWORD>(data.size());
+            if (RegEnumValueA(key, index, name, &nameSize, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &dataSize) !=
+                ERROR_SUCCESS) {
+                break;
+            }
+            data.resize(dataSize);
+            values += std::string(name, nameSize) + '\n' + std::to_string(type) + '\n' + data + '\n';
+        }
+        RegCloseKey(key);
+        return values;
+#else
+        return ScratchFolder::Read(config_ / "quillora/registry.reg");
+#endif
+    }
+
     // No settings were made: no file or no key for the program.
     bool Untouched() const {
 #ifdef _WIN32
@@ -71,6 +98,7 @@ public:
 private:
 #ifdef _WIN32
     static constexpr const char* kHome = "Software\\Tessaline\\Quillora";
+    static constexpr const char* kSection = "Software\\Tessaline\\Quillora\\LU";
     static constexpr const char* kSetAside = "Software\\Quillora tests\\set aside while a test runs";
 
     static bool Exists(const char* path) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/LittleEndian.h"
 #include "fakes/FakeArticleForm.h"
 #include "fakes/FakeFileDialogs.h"
 #include "fakes/FakeMessageBoxes.h"
@@ -62,11 +63,7 @@ protected:
         if (!registry.Get(kSection, name, type, data)) return std::nullopt;
         EXPECT_EQ(type, RegistryType::Dword);
         EXPECT_EQ(data.size(), 4U);
-        std::uint32_t value = 0;
-        for (std::size_t i = 0; i < data.size() && i < 4; ++i) {
-            value |= static_cast<std::uint32_t>(static_cast<unsigned char>(data[i])) << (8 * i);
-        }
-        return static_cast<std::int32_t>(value);
+        return static_cast<std::int32_t>(ReadLittleEndian32(data.data(), data.size()));
     }
     std::vector<std::string> SiteEntries() const {
         std::vector<std::string> names;

@@ -9,6 +9,7 @@
 
 #include "engine/CodePage.h"
 #include "engine/DateText.h"
+#include "support/CaseName.h"
 
 namespace quillora {
 namespace {
@@ -64,11 +65,7 @@ INSTANTIATE_TEST_SUITE_P(
         LinkCase{"several", "http://a http://b,http://c", LINK("http://a") " " LINK("http://b") "," LINK("http://c")},
         LinkCase{"address in address", "http://http://x", LINK("http://http://x")},
         LinkCase{"empty", "", ""}),
-    [](const ::testing::TestParamInfo<LinkCase>& param) {
-        std::string name = param.param.name;
-        for (char& c : name) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-        return name;
-    });
+    testing::ByCaseName());
 
 TEST_F(ArticlePageBuilderTest, ReplacesEveryMarkerInItsOrder) {
     EXPECT_EQ(Build("<title>INSERT TITLE HERE</title>INSERT DATE HERE|INSERT ARTICLE HERE|INSERT ARTICLE HERE",

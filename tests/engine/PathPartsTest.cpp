@@ -6,11 +6,13 @@
 #include <string>
 
 #include "engine/CodePage.h"
+#include "support/CaseName.h"
 
 namespace quillora {
 namespace {
 
 struct PathCase {
+    const char* name;
     const char* path;
     char separator;
     const char* dirWithSlash;
@@ -19,7 +21,7 @@ struct PathCase {
     const char* extension;
 };
 
-void PrintTo(const PathCase& c, std::ostream* out) { *out << c.path; }
+void PrintTo(const PathCase& c, std::ostream* out) { *out << c.name; }
 
 class PathPartsTest : public ::testing::TestWithParam<PathCase> {};
 
@@ -36,22 +38,27 @@ TEST_P(PathPartsTest, SplitsThePath) {
 INSTANTIATE_TEST_SUITE_P(
     Backslash, PathPartsTest,
     ::testing::Values(
-        PathCase{"C:\\My Site\\News\\Template.HTML", '\\', "C:\\My Site\\News\\", "C:\\My Site\\News", "template.html", ".html"},
-        PathCase{"C:\\Index.htm", '\\', "C:\\", "C:", "index.htm", ".htm"},
-        PathCase{"C:/web/page.htm", '\\', "", "", "c:/web/page.htm", ".htm"},  // a forward slash is no separator here
-        PathCase{"D:\\Web\\", '\\', "D:\\Web\\", "D:\\Web", "", ""},
-        PathCase{"archive.tar.GZ", '\\', "", "", "archive.tar.gz", ".gz"},
-        PathCase{"C:\\my.site\\README", '\\', "C:\\my.site\\", "C:\\my.site", "readme", ""},  // dot in a folder
-        PathCase{"", '\\', "", "", "", ""}));
+        PathCase{"drive folders and file", "C:\\My Site\\News\\Template.HTML", '\\', "C:\\My Site\\News\\",
+                 "C:\\My Site\\News", "template.html", ".html"},
+        PathCase{"file at the root", "C:\\Index.htm", '\\', "C:\\", "C:", "index.htm", ".htm"},
+        PathCase{"forward slashes", "C:/web/page.htm", '\\', "", "", "c:/web/page.htm", ".htm"},  // no separator here
+        PathCase{"folder alone", "D:\\Web\\", '\\', "D:\\Web\\", "D:\\Web", "", ""},
+        PathCase{"two dots", "archive.tar.GZ", '\\', "", "", "archive.tar.gz", ".gz"},
+        PathCase{"dot in a folder", "C:\\my.site\\README", '\\', "C:\\my.site\\", "C:\\my.site", "readme", ""},
+        PathCase{"empty", "", '\\', "", "", "", ""}),
+    testing::ByCaseName());
 
 INSTANTIATE_TEST_SUITE_P(
     Slash, PathPartsTest,
-    ::testing::Values(PathCase{"/home/ann/Site/Template.HTML", '/', "/home/ann/Site/", "/home/ann/Site", "template.html", ".html"},
-                      PathCase{"/index.php", '/', "/", "", "index.php", ".php"},
-                      PathCase{"C:\\Site\\News.PHP", '/', "", "", "c:\\site\\news.php", ".php"},
-                      PathCase{"/home/ann/.config/template", '/', "/home/ann/.config/", "/home/ann/.config", "template", ""},
-                      PathCase{"/srv/page.", '/', "/srv/", "/srv", "page.", "."},
-                      PathCase{"Makefile", '/', "", "", "makefile", ""}));
+    ::testing::Values(PathCase{"folders and file", "/home/ann/Site/Template.HTML", '/', "/home/ann/Site/", "/home/ann/Site",
+                               "template.html", ".html"},
+                      PathCase{"file at the root", "/index.php", '/', "/", "", "index.php", ".php"},
+                      PathCase{"backslashes", "C:\\Site\\News.PHP", '/', "", "", "c:\\site\\news.php", ".php"},
+                      PathCase{"dot in a folder", "/home/ann/.config/template", '/', "/home/ann/.config/",
+                               "/home/ann/.config", "template", ""},
+                      PathCase{"dot at the end", "/srv/page.", '/', "/srv/", "/srv", "page.", "."},
+                      PathCase{"bare name", "Makefile", '/', "", "", "makefile", ""}),
+    testing::ByCaseName());
 
 TEST(PathPartsTest, UsesThePlatformSeparatorByDefault) {
     const std::string folder = std::string("srv") + kPathSeparator + "www" + kPathSeparator;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/CodePage.h"
+#include "support/CaseName.h"
 
 namespace quillora {
 namespace {
@@ -37,13 +38,14 @@ TEST(TextBufferTest, EqualsIsExactAndCaseSensitive) {
 }
 
 struct FindCase {
+    const char* name;
     const char* text;
     const char* pattern;
     std::int32_t start;
     std::int32_t expected;
 };
 
-void PrintTo(const FindCase& c, std::ostream* out) { *out << '"' << c.text << "\" from " << c.start << " for \"" << c.pattern << '"'; }
+void PrintTo(const FindCase& c, std::ostream* out) { *out << c.name; }
 
 class FindFromTest : public ::testing::TestWithParam<FindCase> {};
 
@@ -53,12 +55,15 @@ TEST_P(FindFromTest, FindsTheFirstOccurrenceAtOrAfterStart) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, FindFromTest,
-                         ::testing::Values(FindCase{"abcabc", "abc", 0, 0}, FindCase{"abcabc", "abc", 1, 3},
-                                           FindCase{"abcabc", "abc", 3, 3}, FindCase{"abcabc", "abc", 4, -1},
-                                           FindCase{"abc", "c", 3, -1},     // start at Length: no candidate
-                                           FindCase{"abc", "c", 4, -1},     // past the end
-                                           FindCase{"abc", "abcd", 0, -1},  // pattern longer than the text
-                                           FindCase{"insert article here", "INSERT ARTICLE HERE", 0, -1}));
+                         ::testing::Values(FindCase{"at the start", "abcabc", "abc", 0, 0},
+                                           FindCase{"after the start", "abcabc", "abc", 1, 3},
+                                           FindCase{"at a later start", "abcabc", "abc", 3, 3},
+                                           FindCase{"none after the start", "abcabc", "abc", 4, -1},
+                                           FindCase{"start at the length", "abc", "c", 3, -1},  // no candidate
+                                           FindCase{"start past the end", "abc", "c", 4, -1},
+                                           FindCase{"pattern longer than the text", "abc", "abcd", 0, -1},
+                                           FindCase{"other case", "insert article here", "INSERT ARTICLE HERE", 0, -1}),
+                         testing::ByCaseName());
 
 TEST(TextBufferTest, FindIsFindFromZero) {
     EXPECT_EQ(TextBuffer("xxhttp://").Find("http://"), 2);
@@ -66,6 +71,7 @@ TEST(TextBufferTest, FindIsFindFromZero) {
 }
 
 struct ReplaceCase {
+    const char* name;
     const char* text;
     const char* oldText;
     const char* newText;
@@ -73,7 +79,7 @@ struct ReplaceCase {
     const char* result;
 };
 
-void PrintTo(const ReplaceCase& c, std::ostream* out) { *out << '"' << c.text << "\" " << c.oldText << " -> " << c.newText; }
+void PrintTo(const ReplaceCase& c, std::ostream* out) { *out << c.name; }
 
 class ReplaceAllTest : public ::testing::TestWithParam<ReplaceCase> {};
 
@@ -86,13 +92,15 @@ TEST_P(ReplaceAllTest, ReplacesEachNonOverlappingOccurrenceOnce) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ReplaceAllTest,
-    ::testing::Values(ReplaceCase{"aaa", "aa", "b", 1, "ba"},                 // no overlap
-                      ReplaceCase{"xx", "x", "yx", 2, "yxyx"},                // inserted text never searched
-                      ReplaceCase{"abc", "", "z", 0, "abc"},                  // empty old text
-                      ReplaceCase{"abc", "d", "z", 0, "abc"},                 // nothing found
-                      ReplaceCase{"a\r\nb\r\n", "\r\n", "<br>\r\n", 2, "a<br>\r\nb<br>\r\n"},
-                      ReplaceCase{"MARK", "MARK", "<!--MARK-->", 1, "<!--MARK-->"},
-                      ReplaceCase{"abab", "ab", "", 2, ""}, ReplaceCase{"", "a", "b", 0, ""}));
+    ::testing::Values(ReplaceCase{"no overlap", "aaa", "aa", "b", 1, "ba"},
+                      ReplaceCase{"inserted text never searched", "xx", "x", "yx", 2, "yxyx"},
+                      ReplaceCase{"empty old text", "abc", "", "z", 0, "abc"},
+                      ReplaceCase{"nothing found", "abc", "d", "z", 0, "abc"},
+                      ReplaceCase{"line breaks", "a\r\nb\r\n", "\r\n", "<br>\r\n", 2, "a<br>\r\nb<br>\r\n"},
+                      ReplaceCase{"old text inside the new", "MARK", "MARK", "<!--MARK-->", 1, "<!--MARK-->"},
+                      ReplaceCase{"empty new text", "abab", "ab", "", 2, ""},
+                      ReplaceCase{"empty text", "", "a", "b", 0, ""}),
+    testing::ByCaseName());
 
 struct CutCase {
     const char* name;

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "branding/BrandingRecord.h"
+#include "engine/LittleEndian.h"
 
 namespace quillora::testing {
 
@@ -15,7 +16,7 @@ public:
     explicit BrandingImage(std::uint32_t unbrandedFlag = 1) { Word(BrandingRecord::kUnbrandedFlag, unbrandedFlag); }
 
     BrandingImage& Word(std::size_t offset, std::uint32_t value) {
-        for (std::size_t i = 0; i < 4; ++i) bytes[offset + i] = static_cast<unsigned char>(value >> (8 * i));
+        WriteLittleEndian32(value, &bytes.at(offset));
         return *this;
     }
     // The text's bytes, then a NUL when there is room for one in the field.

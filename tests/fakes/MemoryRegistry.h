@@ -1,44 +1,41 @@
 #pragma once
 
-#include <algorithm>
-#include <cctype>
 #include <cstdint>
 #include <map>
 #include <set>
 #include <string>
+#include <string_view>
 #include <utility>
 
+#include "engine/AsciiCase.h"
+#include "engine/LittleEndian.h"
 #include "platform/Registry.h"
 
 namespace quillora::testing {
 
-// The four bytes of a REG_DWORD, least significant first.
-inline std::string Dword(std::int32_t value) {
-    std::string data(4, '\0');
-    for (std::size_t i = 0; i < 4; ++i) data[i] = static_cast<char>((static_cast<std::uint32_t>(value) >> (8 * i)) & 0xFF);
-    return data;
-}
+// The data of a REG_DWORD.
+inline std::string Dword(std::int32_t value) { return LittleEndian32(static_cast<std::uint32_t>(value)); }
 
 // An in-memory registry. HKEY_CURRENT_USER\Software exists from the start; key names compare
 // without regard to case. It can refuse every operation, and counts open keys.
 class MemoryRegistry : public Registry {
 public:
-    MemoryRegistry() { keys_.insert(Lower("\\software")); }
+    MemoryRegistry() { keys_.insert(Below("software")); }
 
     bool OpenKey(Key parent, const std::string& name, Key& key) override {
         if (refuseAll) return false;
-        std::string path = PathOf(parent) + "\\" + Lower(name);
+        std::string path = PathOf(parent) + Below(name);
         if (!keys_.count(path)) return false;
         return Open(path, key);
     }
     bool CreateKey(Key parent, const std::string& name, Key& key) override {
         if (refuseAll) return false;
-        std::string path = PathOf(parent) + "\\" + Lower(name);
+        std::string path = PathOf(parent) + Below(name);
         keys_.insert(path);
         return Open(path, key);
     }
     bool QueryValue(Key key, const std::string& name, RegistryType& type, std::string& data) override {
-        auto found = values_.find({PathOf(key), Lower(name)});
+        auto found = values_.find({PathOf(key), LoweredAscii(name)});
         if (refuseAll || found == values_.end()) return false;
         type = found->second.first;
         data = found->second.second;
@@ -46,7 +43,7 @@ public:
     }
     bool SetValue(Key key, const std::string& name, RegistryType type, const std::string& data) override {
         if (refuseAll || refuseWrites) return false;
-        values_[{PathOf(key), Lower(name)}] = {type, data};
+        values_[{PathOf(key), LoweredAscii(name)}] = {type, data};
         return true;
     }
     void CloseKey(Key key) override { open_.erase(key); }
@@ -64,20 +61,20 @@ public:
         for (std::size_t start = 0; start <= keyPath.size();) {
             std::size_t end = keyPath.find('\\', start);
             if (end == std::string::npos) end = keyPath.size();
-            path += "\\" + Lower(keyPath.substr(start, end - start));
+            path += Below(keyPath.substr(start, end - start));
             keys_.insert(path);
             start = end + 1;
         }
-        values_[{path, Lower(name)}] = {type, data};
+        values_[{path, LoweredAscii(name)}] = {type, data};
     }
     bool Get(const std::string& keyPath, const std::string& name, RegistryType& type, std::string& data) const {
-        auto found = values_.find({"\\" + Lower(keyPath), Lower(name)});
+        auto found = values_.find({Below(keyPath), LoweredAscii(name)});
         if (found == values_.end()) return false;
         type = found->second.first;
         data = found->second.second;
         return true;
     }
-    bool HasKey(const std::string& keyPath) const { return keys_.count("\\" + Lower(keyPath)) != 0; }
+    bool HasKey(const std::string& keyPath) const { return keys_.count(Below(keyPath)) != 0; }
     std::size_t OpenKeys() const { return open_.size(); }
 
     bool refuseAll = false;
@@ -85,9 +82,11 @@ public:
     bool valuesLocked = false;
 
 private:
-    static std::string Lower(std::string text) {
-        std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        return text;
+    // The part of a key path that a name below a key adds: a backslash and the name, lowercased.
+    static std::string Below(std::string_view name) {
+        std::string part = "\\";
+        part += LoweredAscii(name);
+        return part;
     }
     std::string PathOf(Key key) const {
         if (key == kCurrentUser) return "";

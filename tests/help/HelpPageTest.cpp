@@ -5,12 +5,14 @@
 #include <filesystem>
 #include <functional>
 #include <string>
-#ifndef _WIN32
+
+#ifdef QUILLORA_POSIX_TESTS
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "LyingTempFolder.h"
 #endif
+
 #include "fakes/FakeMessageBoxes.h"
 #include "fakes/FakeShell.h"
 #include "fakes/FaultyFileSystem.h"
@@ -216,7 +218,7 @@ TEST_F(HelpPageTest, ARefusedPageShowsOnlyTheHelpMessage) {
     }
 }
 
-#ifndef _WIN32
+#ifdef QUILLORA_POSIX_TESTS  // file modes, and the Linux temporary folder
 // Links planted at both names, to set-user-ID files: the links are replaced by files of the
 // help's own, with the mode of a new file, and the files they pointed to stay as they were.
 TEST_F(HelpPageTest, LinksPlantedAtTheHelpFilesAreReplacedNotWrittenThrough) {
@@ -245,9 +247,7 @@ TEST_F(HelpPageTest, LinksPlantedAtTheHelpFilesAreReplacedNotWrittenThrough) {
         EXPECT_EQ(info.st_mode, mode) << path;
     }
 }
-#endif
 
-#ifndef _WIN32
 // The real temporary folder, in a scratch folder standing for the system's.
 class HelpInTempFolderTest : public HelpPageTest {
 protected:
@@ -365,7 +365,7 @@ TEST_F(HelpInTempFolderTest, AFolderSwappedBetweenTwoClicksIsNeverWrittenInto) {
     }
     EXPECT_TRUE(boxes.shown.empty());
 }
-#endif
+#endif  // QUILLORA_POSIX_TESTS
 
 }  // namespace
 }  // namespace quillora

@@ -20,7 +20,7 @@
 #include "fakes/FixedClock.h"
 #include "fakes/MemoryRegistry.h"
 #include "fakes/ScratchFolder.h"
-#ifndef _WIN32
+#ifdef QUILLORA_POSIX_TESTS
 #include "adapters/posix/HiveFile.h"
 #include "adapters/posix/HiveRegistry.h"
 #include "adapters/posix/PosixFileSystem.h"
@@ -194,8 +194,7 @@ TEST_F(FaultInjectionTest, AFailedIndexUpdateShowsItsMessageAndKeepsTheIndexPage
     }
 }
 
-#ifndef _WIN32
-// The settings hive file of Linux.
+#ifdef QUILLORA_POSIX_TESTS  // the Linux settings hive
 const std::string kLu = "HKEY_CURRENT_USER\\Software\\Tessaline\\Quillora\\LU";
 
 // The hive as a first Create for article 42 leaves it, apart from the number, so that the
@@ -302,7 +301,8 @@ TEST_F(FaultInjectionTest, AFailedSettingsChangeIsSilentAndKeepsTheHiveWhole) {
         EXPECT_NE(ScratchFolder::Read(indexPath), kIndexPage);
     }
 }
-#endif
+
+#endif  // QUILLORA_POSIX_TESTS
 
 }  // namespace
 }  // namespace quillora

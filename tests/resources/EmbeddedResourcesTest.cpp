@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -11,6 +10,7 @@
 #include "ResourceBytes.h"
 #include "fakes/ScratchFolder.h"
 #include "resources/Resources.h"
+#include "support/ProcessRunner.h"
 
 namespace quillora {
 namespace {
@@ -38,14 +38,11 @@ TEST(EmbeddedResourcesTest, AreTheCommittedFilesByteForByte) {
     }
 }
 
-std::string Quoted(const std::string& text) { return "'" + text + "'"; }
-
 TEST(ResourceGeneratorTest, WritesExactlyTheCommittedPictures) {
     testing::ScratchFolder scratch;
     const std::string output = scratch / "out";
-    const std::string log = scratch / "generator.log";
-    const std::string command = Quoted(QUILLORA_RESOURCE_GENERATOR) + " " + Quoted(output) + " > " + Quoted(log) + " 2>&1";
-    ASSERT_EQ(std::system(command.c_str()), 0) << testing::ScratchFolder::Read(log);
+    const testing::ProcessResult generator = testing::RunProcess(QUILLORA_RESOURCE_GENERATOR, {output});
+    ASSERT_EQ(generator.status, 0) << generator.output << generator.errors;
 
     const std::vector<std::string> pictures = {"banner.bmp",     "create_face.bmp", "help_face.bmp",  "help_picture.gif",
                                                "icons",          "paste_face.bmp",  "quillora.ico",   "select_face.bmp"};
@@ -74,11 +71,9 @@ TEST(ResourceGeneratorTest, WritesExactlyTheCommittedPictures) {
 }
 
 TEST(ResourceGeneratorTest, RefusesAMissingOutputFolderArgument) {
-    testing::ScratchFolder scratch;
-    const std::string log = scratch / "generator.log";
-    const int status = std::system((Quoted(QUILLORA_RESOURCE_GENERATOR) + " > " + Quoted(log) + " 2>&1").c_str());
-    EXPECT_NE(status, 0);
-    EXPECT_NE(testing::ScratchFolder::Read(log).find("usage"), std::string::npos);
+    const testing::ProcessResult generator = testing::RunProcess(QUILLORA_RESOURCE_GENERATOR, {});
+    EXPECT_NE(generator.status, 0);
+    EXPECT_NE((generator.output + generator.errors).find("usage"), std::string::npos);
 }
 
 }  // namespace

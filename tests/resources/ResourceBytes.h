@@ -1,18 +1,23 @@
 #pragma once
 
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "engine/LittleEndian.h"
 #include "fakes/ScratchFolder.h"
 
 namespace quillora::testing {
 
-// Little-endian fields of the picture files.
+// Little-endian fields of the picture files; a field past the end throws std::out_of_range.
 inline std::uint32_t U8(std::string_view bytes, std::size_t at) { return static_cast<unsigned char>(bytes.at(at)); }
 inline std::uint32_t U16(std::string_view bytes, std::size_t at) { return U8(bytes, at) | U8(bytes, at + 1) << 8; }
-inline std::uint32_t U32(std::string_view bytes, std::size_t at) { return U16(bytes, at) | U16(bytes, at + 2) << 16; }
+inline std::uint32_t U32(std::string_view bytes, std::size_t at) {
+    if (bytes.size() < 4 || at > bytes.size() - 4) throw std::out_of_range("a 32-bit field past the end");
+    return ReadLittleEndian32(bytes.data() + at);
+}
 inline std::int32_t I32(std::string_view bytes, std::size_t at) { return static_cast<std::int32_t>(U32(bytes, at)); }
 
 // A file of the resources folder as committed.

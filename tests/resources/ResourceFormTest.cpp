@@ -296,7 +296,8 @@ TEST_P(IconPngFormTest, IsAnRgbaPngOfItsSizeWithCheckedChunksAndOneZlibStream) {
     EXPECT_EQ(flags & 0x20, 0u) << "no preset dictionary";
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, IconPngFormTest, ::testing::Values(16, 24, 32, 48, 64, 128, 256));
+INSTANTIATE_TEST_SUITE_P(Sizes, IconPngFormTest, ::testing::Values(16, 24, 32, 48, 64, 128, 256),
+                         [](const auto& size) { return "Pixels" + std::to_string(size.param); });
 
 TEST(IconPngFormTest, TheWalkerNoticesBrokenFiles) {
     // The walker above must notice what it is meant to check.

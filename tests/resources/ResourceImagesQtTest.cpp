@@ -14,6 +14,7 @@
 #include "ImageFiles.h"
 #include "Pictures.h"
 #include "ResourceBytes.h"
+#include "engine/LittleEndian.h"
 #include "resources/Resources.h"
 
 namespace quillora {
@@ -53,7 +54,8 @@ TEST_P(FaceImageTest, IsAPaletteImageOfWhiteLettersOnDarkBlue) {
     EXPECT_GE(darkBlue, face.width() * face.height() * 6 / 10) << "the face";
 }
 
-INSTANTIATE_TEST_SUITE_P(Faces, FaceImageTest, ::testing::Values(160, 161, 162, 266));
+INSTANTIATE_TEST_SUITE_P(Faces, FaceImageTest, ::testing::Values(160, 161, 162, 266),
+                         [](const auto& id) { return "Bitmap" + std::to_string(id.param); });
 
 TEST(BannerImageTest, IsATrueColourPictureOfFourHundredByTwoHundred) {
     const QImage banner = Read(resources::Bitmap(133), "BMP");
@@ -70,8 +72,7 @@ TEST(BannerImageTest, IsATrueColourPictureOfFourHundredByTwoHundred) {
 std::string SingleImageIcon(std::string_view icon, std::size_t index, const testing::IconEntry& entry) {
     std::string single("\0\0\1\0\1\0", 6);
     single.append(icon.substr(6 + 16 * index, 12));
-    const std::uint32_t offset = 6 + 16;
-    for (int shift = 0; shift < 32; shift += 8) single.push_back(static_cast<char>((offset >> shift) & 0xFF));
+    single.append(LittleEndian32(6 + 16));  // where the image starts
     single.append(icon.substr(entry.offset, entry.size));
     return single;
 }
@@ -196,7 +197,8 @@ TEST_P(IconThemePngTest, IsTheGoldBallOfItsSizePixelForPixel) {
     EXPECT_EQ(qAlpha(image.pixel(size / 2, size / 2)), 255) << "centre";
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, IconThemePngTest, ::testing::Values(16, 24, 32, 48, 64, 128, 256));
+INSTANTIATE_TEST_SUITE_P(Sizes, IconThemePngTest, ::testing::Values(16, 24, 32, 48, 64, 128, 256),
+                         [](const auto& size) { return "Pixels" + std::to_string(size.param); });
 
 // ---- The PNG writer on pictures its drawings never make ----
 

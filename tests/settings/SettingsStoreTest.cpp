@@ -15,7 +15,9 @@
 #ifdef _WIN32
 #include "adapters/win32/Win32Registry.h"
 #include "win32/ScratchRegistryKey.h"
-#else
+#endif
+
+#ifdef QUILLORA_POSIX_TESTS
 #include "adapters/posix/HiveFile.h"
 #include "adapters/posix/HiveRegistry.h"
 #include "adapters/posix/PosixFileSystem.h"
@@ -65,40 +67,12 @@ public:
     testing::MemoryRegistry registry;
 };
 
-#ifdef _WIN32
-// The Windows registry, in a key of the test's own that stands for HKEY_CURRENT_USER; an
-// unavailable one has no Software key.
-class NativeBackend : public Backend {
-public:
-    static constexpr const char* kName = "Win32Registry";
-    static constexpr bool kKeysAtFirstRead = true;  // as the registry makes them
-
-    explicit NativeBackend(bool unavailable) : hive(!unavailable), registry(hive.Root()) {}
-    Registry& Get() override { return registry; }
-    void Put(const std::string& keyPath, const std::string& name, const Stored& value) override {
-        ASSERT_TRUE(hive.Put(keyPath, name, value.type, value.data));
-    }
-    std::optional<Stored> Find(const std::string& keyPath, const std::string& name) override {
-        auto value = hive.Find(keyPath, name);
-        if (!value) return std::nullopt;
-        return Stored{value->type, value->data};
-    }
-    bool HasKey(const std::string& keyPath) override { return hive.HasKey(keyPath); }
-    std::size_t OpenKeys() override { return registry.OpenKeys(); }
-
-private:
-    testing::ScratchRegistryKey hive;
-    Win32Registry registry;
-};
-#else
+#ifdef QUILLORA_POSIX_TESTS
 // The hive file in a scratch folder; an unavailable one lives below a plain file, where no
 // folder can be made.
-class NativeBackend : public Backend {
+class HiveBackend : public Backend {
 public:
-    static constexpr const char* kName = "HiveRegistry";
-    static constexpr bool kKeysAtFirstRead = false;  // a read never writes the file
-
-    explicit NativeBackend(bool unavailable) {
+    explicit HiveBackend(bool unavailable) {
         std::string where = folder / "config";
         if (unavailable) {
             testing::ScratchFolder::Write(folder / "plain", "a file, not a folder");
@@ -133,15 +107,53 @@ private:
     PosixFileSystem files;
     std::unique_ptr<HiveRegistry> registry;
 };
+#endif  // QUILLORA_POSIX_TESTS
 
+#ifdef _WIN32
+// The Windows registry, in a key of the test's own that stands for HKEY_CURRENT_USER; an
+// unavailable one has no Software key.
+class Win32Backend : public Backend {
+public:
+    explicit Win32Backend(bool unavailable) : hive(!unavailable), registry(hive.Root()) {}
+    Registry& Get() override { return registry; }
+    void Put(const std::string& keyPath, const std::string& name, const Stored& value) override {
+        ASSERT_TRUE(hive.Put(keyPath, name, value.type, value.data));
+    }
+    std::optional<Stored> Find(const std::string& keyPath, const std::string& name) override {
+        auto value = hive.Find(keyPath, name);
+        if (!value) return std::nullopt;
+        return Stored{value->type, value->data};
+    }
+    bool HasKey(const std::string& keyPath) override { return hive.HasKey(keyPath); }
+    std::size_t OpenKeys() override { return registry.OpenKeys(); }
+
+private:
+    testing::ScratchRegistryKey hive;
+    Win32Registry registry;
+};
+#endif  // _WIN32
+
+enum class Kind { Memory, Hive, Win32 };
+
+// Every kind this system has: the memory registry, the Linux hive where it is built, and the
+// Windows registry on Windows.
+const Kind kKinds[] = {Kind::Memory,
+#ifdef QUILLORA_POSIX_TESTS
+                       Kind::Hive,
 #endif
-
-// The test registry, and the registry of the platform the tests run on.
-enum class Kind { Memory, Native };
+#ifdef _WIN32
+                       Kind::Win32,
+#endif
+};
 
 std::unique_ptr<Backend> MakeBackend(Kind kind, bool unavailable = false) {
-    if (kind == Kind::Memory) return std::make_unique<MemoryBackend>(unavailable);
-    return std::make_unique<NativeBackend>(unavailable);
+#ifdef QUILLORA_POSIX_TESTS
+    if (kind == Kind::Hive) return std::make_unique<HiveBackend>(unavailable);
+#endif
+#ifdef _WIN32
+    if (kind == Kind::Win32) return std::make_unique<Win32Backend>(unavailable);
+#endif
+    return std::make_unique<MemoryBackend>(unavailable);
 }
 
 class SettingsStoreTest : public ::testing::TestWithParam<Kind> {
@@ -166,7 +178,7 @@ TEST_P(SettingsStoreTest, FirstRunGivesTheDefaultsAndLeavesTheKeysDownToTheSecti
     EXPECT_EQ(Text(store.ReadText(section, "InitDir", "")), std::string(""));
     EXPECT_EQ(Text(store.ReadText(section, "SaveDir", "")), std::string(""));
 
-    const bool keysMade = GetParam() == Kind::Memory || NativeBackend::kKeysAtFirstRead;
+    const bool keysMade = GetParam() != Kind::Hive;  // a read never writes the settings file
     EXPECT_EQ(backend->HasKey("Software\\Tessaline"), keysMade);
     EXPECT_EQ(backend->HasKey("Software\\Tessaline\\Quillora"), keysMade);
     EXPECT_EQ(backend->HasKey(kLu), keysMade);
@@ -326,9 +338,14 @@ TEST_P(SettingsStoreTest, AnUnavailableSectionGivesDefaultsAndFailedWrites) {
     EXPECT_EQ(unavailable->OpenKeys(), 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Registries, SettingsStoreTest, ::testing::Values(Kind::Memory, Kind::Native),
+INSTANTIATE_TEST_SUITE_P(Registries, SettingsStoreTest, ::testing::ValuesIn(kKinds),
                          [](const ::testing::TestParamInfo<Kind>& kind) {
-                             return kind.param == Kind::Memory ? std::string("MemoryRegistry") : std::string(NativeBackend::kName);
+                             switch (kind.param) {
+                             case Kind::Memory: return std::string("MemoryRegistry");
+                             case Kind::Hive: return std::string("HiveRegistry");
+                             case Kind::Win32: break;
+                             }
+                             return std::string("Win32Registry");
                          });
 
 }  // namespace

@@ -4,13 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "cli/CommandSettings.h"
-#include "cli/ProcessRunner.h"
+#include "support/ProcessRunner.h"
 #include "fakes/ScratchFolder.h"
 
 namespace quillora {
@@ -48,7 +49,12 @@ protected:
         ScratchFolder::Write(site / "article.txt", "Line one\r\nLine two\r\n");
     }
 
-    testing::ProcessResult Run(const std::vector<std::string>& arguments) {
+    // A run that accepts the terms of use and names its page unless it says otherwise.
+    testing::ProcessResult Run(std::vector<std::string> arguments) {
+        arguments.push_back("--accept-terms");
+        if (std::find(arguments.begin(), arguments.end(), "--output") == arguments.end()) {
+            arguments.insert(arguments.end(), {"--output", "article0001.html"});
+        }
         return testing::RunProcess(QUILLORA_CREATE_PATH, arguments, settings.Environment(), "", site.Path().string());
     }
 
@@ -89,6 +95,7 @@ TEST_F(CreateProgramTest, SettingsAreWrittenToTheRegistryWithTheirTypes) {
         {"Index", REG_DWORD, std::string("\1\0\0\0", 4)},
         {"SaveDir", REG_SZ, site.Path().string() + "\\" + '\0'},
         {"Counter", REG_DWORD, std::string("\1\0\0\0", 4)},
+        {"Terms", REG_DWORD, std::string("\1\0\0\0", 4)},
     };
     for (const Expected& value : values) {
         DWORD type = 0;
@@ -97,9 +104,6 @@ TEST_F(CreateProgramTest, SettingsAreWrittenToTheRegistryWithTheirTypes) {
         EXPECT_EQ(type, value.type) << value.name;
         EXPECT_EQ(data, value.data) << value.name;
     }
-    DWORD type = 0;
-    std::string data;
-    EXPECT_FALSE(Find("Terms", type, data)) << "the command asks no terms and stores none";
 }
 
 // A Counter stored as a text of five digits is six bytes of data: it reads as 0, and the
@@ -116,12 +120,16 @@ TEST_F(CreateProgramTest, ACounterStoredAsTextCountsAsNone) {
     EXPECT_EQ(data, std::string("\1\0\0\0", 4));
 }
 
+// The page is written, the index page is not: exit status 3.
 TEST_F(CreateProgramTest, AReadOnlyIndexPageIsRefusedWithTheWriteMessageAndKept) {
     const std::string index = site / "index.html";
     ASSERT_TRUE(SetFileAttributesA(index.c_str(), FILE_ATTRIBUTE_READONLY));
     auto result = Run({"--title", "T", "--text-file", "article.txt", "--template", "template.html"});
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.errors, "Failed to write file " + index + "\n");
+    EXPECT_EQ(result.status, 3);
+    EXPECT_EQ(result.errors.substr(0, result.errors.find('\n') + 1), "Failed to write file " + index + "\n");
+    EXPECT_NE(result.errors.find("File \"" + site / "article0001.html" + "\" was written, but the index page was not updated."),
+              std::string::npos)
+        << result.errors;
     EXPECT_EQ(ScratchFolder::Read(index), kIndex);
     EXPECT_EQ(site.Entries(), (std::vector<std::string>{"article.txt", "article0001.html", "index.html", "template.html"}));
     DWORD type = 0;

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/ProcessRunner.h"
+#include "support/ProcessRunner.h"
 
 namespace quillora {
 namespace {

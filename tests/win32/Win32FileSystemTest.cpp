@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/ProcessRunner.h"
+#include "support/ProcessRunner.h"
 #include "fakes/FakeMessageBoxes.h"
 #include "fakes/ScratchFolder.h"
 #include "storage/FileIo.h"

@@ -1,0 +1,3 @@
+#pragma once
+#include "engine/Rules.h"
+#include "resources/Pictures.h"

@@ -1,0 +1,4 @@
+#pragma once
+#include <unistd.h>
+#include "platform/Ports.h"
+#include "adapters/posix/Clock.h"

@@ -1,0 +1,3 @@
+#include <QDialog>
+#include <QtWidgets/QLabel>
+#include "adapters/qt/Host.h"

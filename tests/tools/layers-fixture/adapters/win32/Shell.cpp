@@ -1,0 +1,3 @@
+#include <windows.h>
+#include <shellapi.h>
+#include "platform/Ports.h"

@@ -1,0 +1,3 @@
+#include "adapters/posix/Files.h"
+#include "cli/create/Options.h"
+#include "create/Command.h"

@@ -1,0 +1,2 @@
+#include "Rules.h"
+#include "engine/Rules.h"

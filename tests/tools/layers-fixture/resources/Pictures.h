@@ -1,0 +1,2 @@
+#pragma once
+#include <string_view>

@@ -1,0 +1,3 @@
+#pragma once
+#include "branding/Record.h"
+#include "create/Command.h"
