@@ -20,6 +20,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
+# A 64-bit time_t, as on every other target: the C runtime's _time64 family, so that dates
+# after January 2038 come out right.
+set(CMAKE_C_FLAGS_INIT -D__MINGW_USE_VC2005_COMPAT)
+set(CMAKE_CXX_FLAGS_INIT -D__MINGW_USE_VC2005_COMPAT)
+
 # One self-contained .exe: libgcc, libstdc++ and winpthread linked in, so
 # nothing but system DLLs (kernel32, user32, msvcrt, ...) is needed at run time.
 set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
