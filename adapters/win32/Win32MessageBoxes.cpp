@@ -28,6 +28,8 @@ UINT Win32MessageBoxes::StyleOf(const MessageRequest& request) {
 }
 
 MessageAnswer Win32MessageBoxes::AnswerOf(int result, MessageButtons buttons) {
+    // A box with OK alone has one answer, however it was closed.
+    if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
     switch (result) {
     case IDOK: return MessageAnswer::Ok;
     case IDCANCEL: return MessageAnswer::Cancel;
@@ -35,13 +37,7 @@ MessageAnswer Win32MessageBoxes::AnswerOf(int result, MessageButtons buttons) {
     case IDNO: return MessageAnswer::No;
     default: break;
     }
-    switch (buttons) {
-    case MessageButtons::Ok: return MessageAnswer::Ok;
-    case MessageButtons::YesNo: return MessageAnswer::No;
-    case MessageButtons::OkCancel:
-    case MessageButtons::YesNoCancel: break;
-    }
-    return MessageAnswer::Cancel;
+    return buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Cancel;
 }
 
 MessageAnswer Win32MessageBoxes::Show(const MessageRequest& request) {

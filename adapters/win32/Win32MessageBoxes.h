@@ -17,7 +17,8 @@ public:
 
     // The MessageBoxA style of a request: its icon, its buttons and its default button.
     static UINT StyleOf(const MessageRequest& request);
-    // The answer for MessageBoxA's result; a box that could not be shown answers as Esc would.
+    // The answer for MessageBoxA's result: OK for a box with OK alone; for a box that could not be
+    // shown, the answer that Esc would give.
     static MessageAnswer AnswerOf(int result, MessageButtons buttons);
 
 private:
