@@ -25,7 +25,10 @@ constexpr RecordImage UnbrandedRecord() {
         image.bytes[BrandingRecord::kSignature + i] = character;
         image.bytes[BrandingRecord::kClosingSignature + i] = character;
     }
-    image.bytes[BrandingRecord::kUnbrandedFlag] = 1;
+    for (std::size_t i = 0; i < 4; ++i) {
+        image.bytes[BrandingRecord::kUnbrandedFlag + i] =
+            static_cast<unsigned char>(BrandingRecord::kUnbrandedAsBuilt >> (8 * i));
+    }
     return image;
 }
 

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 
 #include "branding/BrandingInfo.h"
 
@@ -25,6 +26,9 @@ inline constexpr std::size_t kResellerName = 160;     // 100 bytes
 inline constexpr std::size_t kResellerAddress = 260;  // 796 bytes
 inline constexpr std::size_t kToolTrailer = 1056;
 inline constexpr std::size_t kClosingSignature = 1060;
+
+// The unbranded flag of a copy as it is built.
+inline constexpr std::uint32_t kUnbrandedAsBuilt = 1;
 
 inline constexpr std::size_t kWindowTitleSize = kResellerName - kWindowTitle;
 inline constexpr std::size_t kResellerNameSize = kResellerAddress - kResellerName;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/ProcessRunner.h"
 #include "fakes/BrandingImage.h"
 #include "fakes/ScratchFolder.h"
 
@@ -181,6 +182,91 @@ TEST(BrandingInTheProgramFile, PatchedCopyPrintsTheTextsWrittenIntoIt) {
     testing::ScratchFolder::Write(copy, probe);
     std::filesystem::permissions(copy, std::filesystem::perms::owner_all);
     EXPECT_EQ(RunProbe(copy), ProbeOutput(name, address, title));
+}
+
+// --- The branding tool on the built programs ---
+
+testing::ProcessResult RunBrandingTool(const std::vector<std::string>& arguments) {
+    return testing::RunProcess(QUILLORA_BRAND_PATH, arguments, {});
+}
+
+struct ToolCase {
+    const char* what;
+    std::string name, address, title;
+};
+
+TEST(BrandingInTheProgramFile, ProbeBrandedByTheToolPrintsTheTextsWhole) {
+    const std::string e = "\xC3\xA9";
+    const std::vector<ToolCase> cases = {
+        {"plain texts", "Lantern Press", "http://lantern-press.example/", "Lantern Press Publisher"},
+        {"no title", "Lantern Press", "https://lantern-press.example/", ""},
+        {"every field at its limit", std::string(97, 'n') + e, "http://" + std::string(788, 'a'), std::string(57, 't') + e},
+        {"characters of every length", "Caf" + e + " \xE2\x82\xAC \xF0\x9F\x93\xB0", "http://xn--caf-dma.example/",
+         "\xE3\x83\x8B\xE3\x83\xA5\xE3\x83\xBC\xE3\x82\xB9"},
+    };
+    testing::ScratchFolder folder;
+    const std::string copy = folder / "branded_probe";
+    for (const ToolCase& test : cases) {
+        SCOPED_TRACE(test.what);
+        const testing::ProcessResult set = RunBrandingTool({"set", QUILLORA_PROBE_FILE, "--name", test.name, "--address",
+                                                            test.address, "--title", test.title, "--output", copy,
+                                                            "--overwrite"});
+        ASSERT_EQ(set.status, 0) << set.errors;
+        EXPECT_EQ(RunProbe(copy), ProbeOutput(test.name, test.address, test.title));
+    }
+    const testing::ProcessResult reset = RunBrandingTool({"reset", copy, "--in-place"});
+    ASSERT_EQ(reset.status, 0) << reset.errors;
+    EXPECT_EQ(RunProbe(copy), ProbeOutput(kDefaults.name, kDefaults.address, ""));
+    EXPECT_EQ(testing::ScratchFolder::Read(copy), testing::ScratchFolder::Read(QUILLORA_PROBE_FILE));
+}
+
+TEST(BrandingInTheProgramFile, ProgramBrandedByTheToolCarriesTheTextsAndStillStarts) {
+#ifdef QUILLORA_PROGRAM_FILE
+    testing::ScratchFolder folder;
+    const std::string copy = folder / "quillora-lantern";
+    const testing::ProcessResult set =
+        RunBrandingTool({"set", QUILLORA_PROGRAM_FILE, "--name", "Lantern Press", "--address",
+                         "http://lantern-press.example/", "--title", "Lantern Press Publisher", "--output", copy});
+    ASSERT_EQ(set.status, 0) << set.errors;
+
+    // The program's own reading of the record, on the bytes of the branded file.
+    const std::string program = testing::ScratchFolder::Read(QUILLORA_PROGRAM_FILE);
+    const std::string branded = testing::ScratchFolder::Read(copy);
+    ASSERT_EQ(branded.size(), program.size());
+    std::size_t recordAt = 0;
+    ASSERT_NO_FATAL_FAILURE(ExpectOneRecord(branded, recordAt));
+    const BrandingTexts texts = LoadBrandingFrom(reinterpret_cast<const unsigned char*>(branded.data() + recordAt));
+    EXPECT_EQ(texts.resellerName.Bytes(), "Lantern Press");
+    EXPECT_EQ(texts.resellerAddress.Bytes(), "http://lantern-press.example/");
+    EXPECT_EQ(texts.windowTitle.Bytes(), "Lantern Press Publisher");
+    EXPECT_EQ(branded.substr(0, recordAt), program.substr(0, recordAt));
+    EXPECT_EQ(branded.substr(recordAt + Record::kSize), program.substr(recordAt + Record::kSize));
+
+    // The branded program starts and ends, its terms accepted in a scratch settings folder.
+    std::filesystem::create_directories(folder / "config/quillora");
+    std::filesystem::create_directories(folder / "run");
+    std::filesystem::permissions(folder / "run", std::filesystem::perms::owner_all);
+    testing::ScratchFolder::Write(folder / "config/quillora/registry.reg",
+                                  "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Tessaline\\Quillora\\LU]\n"
+                                  "\"Terms\"=dword:00000001\n");
+    const testing::ProcessResult started = testing::RunProcess(
+        copy, {}, {"QT_QPA_PLATFORM=offscreen", "QUILLORA_END_WHEN_SHOWN=1", "HOME=" + folder.Path().string(),
+                   "XDG_CONFIG_HOME=" + (folder / "config"), "XDG_RUNTIME_DIR=" + (folder / "run")});
+    EXPECT_EQ(started.status, 0) << started.errors;
+
+    const testing::ProcessResult show = RunBrandingTool({"show", copy});
+    EXPECT_EQ(show.status, 0) << show.errors;
+    EXPECT_NE(show.output.find("\nBranded: yes\nTitle: Lantern Press Publisher\nName: Lantern Press\n"
+                               "Address: http://lantern-press.example/\nChecksum: matches"),
+              std::string::npos)
+        << show.output;
+
+    const testing::ProcessResult reset = RunBrandingTool({"reset", copy, "--in-place"});
+    ASSERT_EQ(reset.status, 0) << reset.errors;
+    EXPECT_TRUE(testing::ScratchFolder::Read(copy) == program) << "reset gives back the program as built";
+#else
+    GTEST_SKIP() << "the program is not built without the GUI";
+#endif
 }
 
 }  // namespace
