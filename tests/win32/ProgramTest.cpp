@@ -191,6 +191,34 @@ TEST(ProgramWindow, StoredSettingsFillTheFieldsAndEnterInTheTitleClosesWithoutSt
     EXPECT_EQ(Settings::Text("Template"), "C:\\Sites\\Letters\\My Template.HTML");
 }
 
+TEST(ProgramWindow, PasteTakesTheClipboardsTextAndARejectedNumberIsSelectedAfterItsMessage) {
+    Settings settings;
+    Settings::PutDword("Terms", 1);
+    Program program;
+    HWND window = program.MainWindow();
+    ASSERT_NE(window, nullptr);
+
+    ASSERT_TRUE(PutOnClipboard("Pasted article\r\nsecond line"));
+    SendMessageA(GetDlgItem(window, Id::kArticleText), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("replaced"));
+    PostClick(GetDlgItem(window, Id::kPasteButton));
+    EXPECT_TRUE(WaitUntil([&] { return DialogItemText(window, Id::kArticleText) == "Pasted article\r\nsecond line"; }))
+        << DialogItemText(window, Id::kArticleText);
+
+    HWND number = GetDlgItem(window, Id::kArticleNumber);
+    SendMessageA(number, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("12a"));
+    PostClick(GetDlgItem(window, Id::kSelectButton));
+    HWND box = program.MessageBoxWith("Please enter an integer.");
+    ASSERT_NE(box, nullptr) << "no message about the number";
+    EXPECT_EQ(WindowText(box), "Quillora");
+    EXPECT_TRUE(VisibleDialogs(program.Id(), "Select your template file").empty()) << "no file dialog after a rejected number";
+    PostClick(GetDlgItem(box, IDOK));
+    EXPECT_TRUE(WaitUntil([&] { return FocusOf(window) == number; }));
+    EXPECT_EQ(SendMessageA(number, EM_GETSEL, 0, 0), MAKELRESULT(0, 3)) << "the whole number selected";
+
+    PostKey(number, VK_ESCAPE);
+    EXPECT_EQ(program.WaitForExit(), 0u);
+}
+
 // --- Create from the window ---
 
 std::string WithWindowsLineBreaks(const std::string& text) {
