@@ -212,7 +212,7 @@ TEST(ProgramWindow, PasteTakesTheClipboardsTextAndARejectedNumberIsSelectedAfter
     EXPECT_EQ(WindowText(box), "Quillora");
     EXPECT_TRUE(VisibleDialogs(program.Id(), "Select your template file").empty()) << "no file dialog after a rejected number";
     PostClick(GetDlgItem(box, IDOK));
-    EXPECT_TRUE(WaitUntil([&] { return FocusOf(window) == number; }));
+    EXPECT_TRUE(WaitUntil([&] { return FocusOf(window) == number; })) << "focus on " << GetDlgCtrlID(FocusOf(window));
     EXPECT_EQ(SendMessageA(number, EM_GETSEL, 0, 0), MAKELRESULT(0, 3)) << "the whole number selected";
 
     PostKey(number, VK_ESCAPE);

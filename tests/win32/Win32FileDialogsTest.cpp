@@ -50,7 +50,7 @@ TEST(Win32FileDialogsRequest, FlagsOfTheOpenAndTheSaveRequests) {
 
 // --- Real dialogs ---
 
-// Answers the one dialog with this caption from a second thread; joined at the end.
+// Answers the one dialog with this caption from a second thread; Finish waits until it is done.
 class Answerer {
 public:
     Answerer(const char* caption, std::function<void(HWND)> answer)
@@ -59,7 +59,10 @@ public:
               found_ = dialog != nullptr;
               if (dialog != nullptr) answer(dialog);
           }) {}
-    ~Answerer() { thread_.join(); }
+    ~Answerer() { Finish(); }
+    void Finish() {
+        if (thread_.joinable()) thread_.join();
+    }
     bool Found() const { return found_; }
 
 private:
@@ -134,6 +137,7 @@ TEST_F(Win32FileDialogsShown, OpenShowsTitleFiltersAndFolderAndGivesTheChosenFul
     });
     std::string chosen;
     EXPECT_TRUE(dialogs.ShowOpen(TemplateRequest(), chosen));
+    answerer.Finish();
     EXPECT_TRUE(SamePath(chosen, folder / "letter.html")) << chosen;
     EXPECT_EQ(types, (std::vector<std::string>{"HTML Files (*.htm, *.html)", "Php Files (*.php)", "All Files (*.*)"}));
     EXPECT_EQ(selectedType, 0);
@@ -149,6 +153,7 @@ TEST_F(Win32FileDialogsShown, OpenRefusesAMissingFileAndCancelGivesNothing) {
     });
     std::string chosen = "unchanged";
     EXPECT_FALSE(dialogs.ShowOpen(TemplateRequest(), chosen));
+    answerer.Finish();
     EXPECT_TRUE(refused) << "no message about the missing file";
     EXPECT_EQ(chosen, "unchanged");
 }
@@ -162,6 +167,7 @@ TEST_F(Win32FileDialogsShown, SaveProposesTheNameAndAddsTheDefaultExtension) {
     });
     std::string chosen;
     EXPECT_TRUE(dialogs.ShowSave(SaveRequest(), chosen));
+    answerer.Finish();
     EXPECT_EQ(proposed, "article0007.html");
     // The dialog appends the extension; Wine, as older Windows did, appends its first three letters.
     EXPECT_TRUE(SamePath(chosen, folder / "issue.html") || SamePath(chosen, folder / "issue.htm")) << chosen;
@@ -175,6 +181,7 @@ TEST_F(Win32FileDialogsShown, SaveAsksBeforeReplacingAnExistingFile) {
     });
     std::string chosen;
     EXPECT_TRUE(dialogs.ShowSave(SaveRequest(), chosen));
+    answerer.Finish();
     EXPECT_TRUE(asked) << "no question before replacing";
     EXPECT_TRUE(SamePath(chosen, folder / "letter.html")) << chosen;
 }
@@ -183,6 +190,7 @@ TEST_F(Win32FileDialogsShown, SaveCancelledGivesNothing) {
     Answerer answerer("Select where to save your new web page", [](HWND dialog) { PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0); });
     std::string chosen = "unchanged";
     EXPECT_FALSE(dialogs.ShowSave(SaveRequest(), chosen));
+    answerer.Finish();
     EXPECT_TRUE(answerer.Found());
     EXPECT_EQ(chosen, "unchanged");
 }
