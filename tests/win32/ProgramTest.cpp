@@ -152,7 +152,7 @@ TEST(ProgramTerms, AcceptingStoresTermsAndOpensTheWindowWhichLaterStartsOpenAtOn
         EXPECT_EQ(DialogItemText(window, Id::kTemplateName), "");
         EXPECT_EQ(DialogItemText(window, Id::kArticleNumber), "1");
         EXPECT_EQ(SendMessageA(GetDlgItem(window, Id::kUpdateIndex), BM_GETCHECK, 0, 0), BST_CHECKED);
-        EXPECT_EQ(FocusOf(window), GetDlgItem(window, Id::kHelpButton));
+        EXPECT_EQ(FocusOnReturn(window), GetDlgItem(window, Id::kHelpButton));
         for (int button : {Id::kHelpButton, Id::kSelectButton, Id::kCreateButton, Id::kPasteButton}) {
             EXPECT_NE(SendMessageA(GetDlgItem(window, button), BM_GETIMAGE, IMAGE_BITMAP, 0), 0) << "face of " << button;
         }
@@ -212,7 +212,7 @@ TEST(ProgramWindow, PasteTakesTheClipboardsTextAndARejectedNumberIsSelectedAfter
     EXPECT_EQ(WindowText(box), "Quillora");
     EXPECT_TRUE(VisibleDialogs(program.Id(), "Select your template file").empty()) << "no file dialog after a rejected number";
     PostClick(GetDlgItem(box, IDOK));
-    EXPECT_TRUE(WaitUntil([&] { return FocusOf(window) == number; })) << "focus on " << GetDlgCtrlID(FocusOf(window));
+    EXPECT_TRUE(WaitUntil([&] { return FocusOnReturn(window) == number; })) << "focus on " << GetDlgCtrlID(FocusOf(window));
     EXPECT_EQ(SendMessageA(number, EM_GETSEL, 0, 0), MAKELRESULT(0, 3)) << "the whole number selected";
 
     PostKey(number, VK_ESCAPE);

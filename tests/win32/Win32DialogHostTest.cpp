@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
@@ -28,6 +30,18 @@ bool SameRect(const RECT& a, const RECT& b) {
 
 std::string Describe(const RECT& r) {
     return std::to_string(r.left) + "," + std::to_string(r.top) + " - " + std::to_string(r.right) + "," + std::to_string(r.bottom);
+}
+
+// The window paints itself after it is shown, when its queue is otherwise empty: these wait for
+// the banner's picture to appear in its middle as a sign that the window has been painted.
+bool BannerPainted(const DialogSession& session) {
+    const Pixels file = DecodeBmp(resources::Bitmap(133));
+    HWND banner = session.Item(ControlId::kBanner);
+    RECT area;
+    GetClientRect(banner, &area);
+    return WaitUntil([&] {
+        return RgbOf(ClientPixel(banner, (area.right - file.width) / 2 + 200, (area.bottom - file.height) / 2 + 100)) == file.At(200, 100);
+    }, 5s);
 }
 
 const char* ClassNameOf(ControlClass controlClass) {
@@ -392,7 +406,7 @@ TEST(Win32DialogHostColours, WindowFieldsLabelsAndFrameArePaintedWhite) {
     DialogSession session;
     session.Run([&] {
         HWND dialog = session.Dialog();
-        RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        ASSERT_TRUE(BannerPainted(session)) << "the window was not painted";
         struct Spot {
             const char* what;
             HWND window;
@@ -417,6 +431,9 @@ TEST(Win32DialogHostColours, WindowFieldsLabelsAndFrameArePaintedWhite) {
             {"label", label, 0, text.top},
             {"check box, right of its text", session.Item(Id::kUpdateIndex), box.right - 2, box.bottom / 2},
         };
+        WaitUntil([&] {
+            return std::all_of(spots.begin(), spots.end(), [](const Spot& spot) { return ClientPixel(spot.window, spot.x, spot.y) == kWhite; });
+        }, 3s);
         for (const Spot& spot : spots) {
             EXPECT_EQ(ClientPixel(spot.window, spot.x, spot.y), kWhite) << spot.what << " at " << spot.x << "," << spot.y;
         }
@@ -446,11 +463,13 @@ TEST(Win32DialogHostPictures, FacesFromBitmapFilesShowOnTheButtonsAndUnreadableO
 
         // On the screen, the middle of the Help button is one of its face's colours.
         HWND help = session.Item(Id::kHelpButton);
-        RedrawWindow(help, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        ASSERT_TRUE(BannerPainted(session)) << "the window was not painted";
         RECT button;
         GetClientRect(help, &button);
         const std::set<std::uint32_t> faceColours(file.rgb.begin(), file.rgb.end());
-        const std::uint32_t middle = RgbOf(ClientPixel(help, button.right / 2, button.bottom / 2));
+        auto middleColour = [&] { return RgbOf(ClientPixel(help, button.right / 2, button.bottom / 2)); };
+        WaitUntil([&] { return faceColours.count(middleColour()) > 0; }, 3s);
+        const std::uint32_t middle = middleColour();
         EXPECT_TRUE(faceColours.count(middle)) << std::hex << middle;
         EXPECT_NE(middle, RgbOf(GetSysColor(COLOR_BTNFACE)));
     });
@@ -468,12 +487,16 @@ TEST(Win32DialogHostPictures, BannerShowsBitmap133Centred) {
         EXPECT_EQ(shown.height, 200);
         EXPECT_TRUE(shown.rgb == file.rgb);
 
-        RedrawWindow(banner, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
         RECT area;
         GetClientRect(banner, &area);
         const int left = (area.right - shown.width) / 2;
         const int top = (area.bottom - shown.height) / 2;
-        for (POINT at : {POINT{10, 10}, POINT{200, 100}, POINT{390, 190}}) {
+        const POINT points[] = {POINT{10, 10}, POINT{200, 100}, POINT{390, 190}};
+        WaitUntil([&] {
+            return std::all_of(std::begin(points), std::end(points),
+                               [&](POINT at) { return RgbOf(ClientPixel(banner, left + at.x, top + at.y)) == file.At(at.x, at.y); });
+        }, 5s);
+        for (POINT at : points) {
             EXPECT_EQ(RgbOf(ClientPixel(banner, left + at.x, top + at.y)), file.At(at.x, at.y)) << at.x << "," << at.y;
         }
     });

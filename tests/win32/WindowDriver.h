@@ -96,6 +96,17 @@ inline HWND FocusOf(HWND window) {
     return info.hwndFocus;
 }
 
+// The focused control of a dialog as the user finds it on coming back to the window: another
+// program that starts meanwhile (other tests run beside these) may have taken the activation, and
+// activating the dialog again gives the focus back to the control that had it.
+inline HWND FocusOnReturn(HWND dialog) {
+    HWND focus = FocusOf(dialog);
+    if (focus != nullptr) return focus;
+    SetForegroundWindow(dialog);
+    WaitUntil([&] { return FocusOf(dialog) != nullptr; }, 5s);
+    return FocusOf(dialog);
+}
+
 // A key press as the keyboard posts it to the focused window: the dialog manager's loop sees it
 // in IsDialogMessage, and TranslateMessage makes its character.
 inline void PostKey(HWND focused, UINT key) {
