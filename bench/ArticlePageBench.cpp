@@ -50,6 +50,21 @@ void BuildArticlePage(benchmark::State& state) {
 }
 BENCHMARK(BuildArticlePage)->Arg(1)->Arg(2)->Arg(4)->Unit(benchmark::kMillisecond);
 
+// The article alone: line breaks and addresses converted.
+void ConvertArticleText(benchmark::State& state) {
+    const auto scale = static_cast<std::size_t>(state.range(0));
+    const TextBuffer article(MakeArticle(scale));
+    std::size_t outputSize = 0;
+    for (auto _ : state) {
+        TextBuffer converted = ArticlePageBuilder::ConvertArticleText(article);
+        outputSize = converted.Bytes().size();
+        benchmark::DoNotOptimize(converted);
+    }
+    state.counters["output_MiB"] = static_cast<double>(outputSize) / kMiB;
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * outputSize));
+}
+BENCHMARK(ConvertArticleText)->Arg(1)->Arg(2)->Arg(4)->Unit(benchmark::kMillisecond);
+
 // The floor: copying as many bytes as the page above holds.
 void MemcpyOfOutputSize(benchmark::State& state) {
     const auto scale = static_cast<std::size_t>(state.range(0));

@@ -21,21 +21,25 @@ bool BrowserLauncher::OpenInBrowser(const TextBuffer& target, bool reportFailure
 }
 
 bool BrowserLauncher::OpenViaRedirectPage(const TextBuffer& address, bool reportFailure, TextBuffer& pagePath) {
-    FillPagePath(pagePath);
     const TextBuffer page = TextBuffer::Formatted(kRedirectPage, {address, address});
-    if (!files_.WriteWholeFile(pagePath, page.Bytes(), FileIo::Links::Replace)) return false;
+    FillPagePath(pagePath);
+    if (!files_.WriteWholeFile(pagePath, page.Bytes(), FileSystem::WriteMode::Fresh)) return false;
     return Open(pagePath, reportFailure, address);
 }
 
-void BrowserLauncher::FillHelpPaths(TextBuffer& pagePath, TextBuffer& picturePath) {
-    if (!pagePath.IsEmpty() && !picturePath.IsEmpty()) return;
+bool BrowserLauncher::FillHelpPaths(TextBuffer& pagePath, TextBuffer& picturePath) {
     const TextBuffer folder(temporary_.Folder());
-    pagePath = folder + TextBuffer(kHelpPageFileName);
-    picturePath = folder + TextBuffer(kHelpPictureFileName);
+    const TextBuffer page = folder + TextBuffer(kHelpPageFileName);
+    const TextBuffer picture = folder + TextBuffer(kHelpPictureFileName);
+    if (pagePath.Equals(page) && picturePath.Equals(picture)) return true;
+    pagePath = page;
+    picturePath = picture;
+    return false;
 }
 
 void BrowserLauncher::FillPagePath(TextBuffer& pagePath) {
-    if (pagePath.IsEmpty()) pagePath = TextBuffer(temporary_.Folder()) + TextBuffer(kHelpPageFileName);
+    const TextBuffer page = TextBuffer(temporary_.Folder()) + TextBuffer(kHelpPageFileName);
+    if (!pagePath.Equals(page)) pagePath = page;
 }
 
 bool BrowserLauncher::Open(const TextBuffer& file, bool reportFailure, const TextBuffer& shownAddress) {

@@ -23,15 +23,19 @@ public:
     // browser message naming the file when reportFailure is set.
     bool OpenInBrowser(const TextBuffer& target, bool reportFailure);
 
-    // Writes a page that redirects at once to address into pagePath (set first when empty)
-    // and opens it. False after a failed write (its own message only) or when the desktop
-    // refuses the page (the browser message naming the address when reportFailure is set).
+    // Writes a page that redirects at once to address into pagePath (see FillPagePath) and opens
+    // it. False after a failed write (its own message only) or when the desktop refuses the page
+    // (the browser message naming the address when reportFailure is set).
     bool OpenViaRedirectPage(const TextBuffer& address, bool reportFailure, TextBuffer& pagePath);
 
-    // The paths of the two help files in the temporary folder. When either is empty both are
-    // set afresh, from one look at the folder; otherwise both stay as they are.
-    void FillHelpPaths(TextBuffer& pagePath, TextBuffer& picturePath);
-    // Sets only the page's path, and only when it is empty.
+    // The temporary folder is checked again before every write to it (TempFolder::Folder), so a
+    // folder that was swapped or opened to others since the last look is never written into.
+
+    // The paths of the two help files in the temporary folder as it is now. When either is empty,
+    // or they lie elsewhere than the folder now checked, both are set afresh; otherwise both stay.
+    // True when they stayed.
+    bool FillHelpPaths(TextBuffer& pagePath, TextBuffer& picturePath);
+    // The same for the page's path alone.
     void FillPagePath(TextBuffer& pagePath);
 
 private:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "engine/TextBuffer.h"
 
@@ -27,6 +28,10 @@ public:
     std::int32_t articleNumber = 0;
     std::int32_t updateIndex = 0;
     TextBuffer pageBuffer;  // working page of the Create command; empty between commands
+    // Whether the user agreed in advance to replace a page at the path chosen (the command line's
+    // --overwrite). Unset, the save dialog's answer decides: it asks before it answers with an
+    // existing file, so an existing file that it names is one the user agreed to replace.
+    std::optional<bool> replaceExisting;
 
     // The state the index check box takes for an updateIndex value: 0 cleared, 1 checked,
     // 2 indeterminate; any other value shows as cleared.

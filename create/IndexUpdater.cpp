@@ -1,5 +1,6 @@
 #include "create/IndexUpdater.h"
 
+#include <exception>
 #include <optional>
 #include <string>
 #include <utility>
@@ -24,8 +25,15 @@ bool IndexUpdater::UpdateIndexPage(const TextBuffer& savedPagePath) {
     }
     // Text ends at a zero byte, so writing such a page back would cut off everything behind it.
     if (!fileIo_.ReadText(indexPath, form_.pageBuffer, FileIo::ZeroByte::Refused)) return false;
-    std::optional<TextBuffer> updated = IndexPage::InsertIndexLink(
-        form_.pageBuffer, IndexPage::LinkTextFor(savedPagePath, form_.articleNumber, form_.articleTitle));
+    std::optional<TextBuffer> updated;
+    try {
+        updated = IndexPage::InsertIndexLink(
+            form_.pageBuffer, IndexPage::LinkTextFor(savedPagePath, form_.articleNumber, form_.articleTitle));
+    } catch (const std::exception&) {  // no memory for the new page, or too long a page
+        form_.pageBuffer.Release();
+        fileIo_.ShowFormattedError(FileIo::kWriteMessage, indexPath);
+        return false;
+    }
     if (!updated) {
         messages_.ShowError(kMissingMarkerMessage);
         return false;

@@ -78,6 +78,10 @@ std::size_t Utf8SequenceLength(unsigned char lead) {
 
 }  // namespace
 
+bool CodePage::IsLeadByte(CodePageKind kind, char byte) {
+    return kind == CodePageKind::DoubleByte && IsDoubleByteLead(static_cast<unsigned char>(byte));
+}
+
 CodePageKind CodePage::Active() { return activeKind.load(std::memory_order_relaxed); }
 
 void CodePage::SetActive(CodePageKind kind) { activeKind.store(kind, std::memory_order_relaxed); }
@@ -89,7 +93,7 @@ std::size_t CodePage::CharLength(CodePageKind kind, const char* bytes, std::size
     case CodePageKind::SingleByte:
         return 1;
     case CodePageKind::DoubleByte:
-        return (IsDoubleByteLead(lead) && at + 1 < size) ? 2 : 1;
+        return (IsLeadByte(kind, bytes[at]) && at + 1 < size) ? 2 : 1;
     case CodePageKind::Utf8: {
         // A malformed sequence counts byte by byte, so every byte belongs to exactly one character.
         std::size_t length = Utf8SequenceLength(lead);

@@ -19,6 +19,10 @@ public:
     static CodePageKind Active();
     static void SetActive(CodePageKind kind);
 
+    // True when byte, starting a character, takes the byte after it into that character
+    // whenever there is one: the lead bytes of a double-byte page. False in the other pages.
+    static bool IsLeadByte(CodePageKind kind, char byte);
+
     // Length in bytes of the character that starts at bytes[at], never beyond size.
     static std::size_t CharLength(CodePageKind kind, const char* bytes, std::size_t size, std::size_t at);
 

@@ -107,6 +107,15 @@ TextBuffer& TextBuffer::Append(std::string_view bytes) {
     return *this;
 }
 
+TextBuffer& TextBuffer::AppendMid(const TextBuffer& text, std::int32_t first, std::int32_t count) {
+    first = Clamp0(first);
+    count = Clamp0(count);
+    if (first > text.Length()) return *this;
+    if (count > text.Length() - first) count = text.Length() - first;
+    bytes_.append(text.bytes_, static_cast<std::size_t>(first), static_cast<std::size_t>(count));
+    return *this;
+}
+
 std::int32_t TextBuffer::FindFrom(const TextBuffer& pattern, std::int32_t start) const {
     if (start > Length()) return -1;
     const auto from = static_cast<std::size_t>(Clamp0(start));
@@ -163,11 +172,9 @@ TextBuffer TextBuffer::Right(std::int32_t count) const {
 }
 
 TextBuffer TextBuffer::Mid(std::int32_t first, std::int32_t count) const {
-    first = Clamp0(first);
-    count = Clamp0(count);
-    if (first > Length()) return TextBuffer();
-    if (count > Length() - first) count = Length() - first;
-    return TextBuffer(std::string_view(bytes_).substr(static_cast<std::size_t>(first), static_cast<std::size_t>(count)));
+    TextBuffer cut;
+    cut.AppendMid(*this, first, count);
+    return cut;
 }
 
 void TextBuffer::ToLower() {

@@ -43,6 +43,8 @@ public:
     TextBuffer& Append(const TextBuffer& tail);
     TextBuffer& Append(const char* zeroTerminated);
     TextBuffer& Append(std::string_view bytes);  // cut at its first zero byte
+    // Adds what text.Mid(first, count) gives, without making that text first.
+    TextBuffer& AppendMid(const TextBuffer& text, std::int32_t first, std::int32_t count);
 
     std::int32_t Find(const TextBuffer& pattern) const { return FindFrom(pattern, 0); }
     // start must lie on a character boundary, as every position a search returns does.

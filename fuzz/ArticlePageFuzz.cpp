@@ -3,8 +3,9 @@
 // counts predict, every address wrapped exactly once, the template's own bytes kept in order,
 // and no page exactly when the article marker is missing.
 //
-// Input: one byte of options (code page; whether the date text is empty), then the
-// template, the text and the title, separated by zero bytes.
+// Input: one byte of options (code page; the date text: empty, or one that holds markers and
+// ends in a lead byte, which must never be searched), then the template, the text and the
+// title, separated by zero bytes.
 
 #include <cstdint>
 #include <optional>
@@ -57,12 +58,12 @@ Conversion Convert(const ReferenceText& model, const std::string& text) {
     return c;
 }
 
-void Run(CodePageKind kind, bool emptyDate, const std::string& page, const std::string& text, const std::string& title) {
+void Run(CodePageKind kind, const std::string& date, const std::string& page, const std::string& text,
+         const std::string& title) {
     const ReferenceText model(kind);
     const std::string inputs = std::string(NameOf(kind)) + "\ntemplate " + Show(page) + "\ntext " + Show(text) +
-                               "\ntitle " + Show(title);
+                               "\ntitle " + Show(title) + "\ndate " + Show(date);
 
-    const std::string date = emptyDate ? "" : "Friday, April 01, 2005";
     const std::optional<TextBuffer> built =
         ArticlePageBuilder::BuildArticlePage(TextBuffer(page), TextBuffer(text), TextBuffer(title), TextBuffer(date));
 
@@ -126,9 +127,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0) return 0;
     using namespace quillora;
     const CodePageKind kind = fuzz::KindFromByte(data[0]);
-    const bool emptyDate = (data[0] & 0x80) != 0;
+    const std::string date = (data[0] & 0x80) != 0   ? ""
+                             : (data[0] & 0x40) != 0 ? "INSERT DATE HERE INSERT TITLE HERE\x82"
+                                                     : "Friday, April 01, 2005";
     ScopedCodePage codePage(kind);
     auto parts = fuzz::Split(std::string_view(reinterpret_cast<const char*>(data) + 1, size - 1), 3);
-    fuzz::Run(kind, emptyDate, parts[0], parts[1], parts[2]);
+    fuzz::Run(kind, date, parts[0], parts[1], parts[2]);
     return 0;
 }

@@ -26,6 +26,12 @@ public:
     // Creates or replaces one value.
     virtual bool SetValue(Key key, const std::string& name, RegistryType type, const std::string& data) = 0;
     virtual void CloseKey(Key key) = 0;
+
+    // Waits until this process alone may change the current user's values, among every program
+    // that uses them, until UnlockValues; the holder's own reads and writes go on meanwhile.
+    // Makes a read, a change and a write of one value a single step for other programs.
+    virtual bool LockValues() = 0;
+    virtual void UnlockValues() = 0;
 };
 
 }  // namespace quillora

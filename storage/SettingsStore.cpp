@@ -68,4 +68,12 @@ bool SettingsStore::WriteText(const TextBuffer& section, const TextBuffer& name,
     return Store(section, name, RegistryType::Sz, data);
 }
 
+bool SettingsStore::UpdateInt(const TextBuffer& section, const TextBuffer& name, std::int32_t defaultValue,
+                              const std::function<std::int32_t(std::int32_t)>& rule) {
+    if (!registry_.LockValues()) return false;
+    const bool stored = WriteInt(section, name, rule(ReadInt(section, name, defaultValue)));
+    registry_.UnlockValues();
+    return stored;
+}
+
 }  // namespace quillora

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 
@@ -29,6 +30,11 @@ public:
     TextBuffer ReadText(const TextBuffer& section, const TextBuffer& name, const TextBuffer& defaultValue);
     bool WriteInt(const TextBuffer& section, const TextBuffer& name, std::int32_t value);
     bool WriteText(const TextBuffer& section, const TextBuffer& name, const TextBuffer& value);
+
+    // Reads the integer (the default when it cannot be read) and stores what rule makes of it, as
+    // one step that no other program's change of the settings comes between. True when stored.
+    bool UpdateInt(const TextBuffer& section, const TextBuffer& name, std::int32_t defaultValue,
+                   const std::function<std::int32_t(std::int32_t)>& rule);
 
 private:
     bool OpenSection(const TextBuffer& section, Registry::Key& key);

@@ -231,11 +231,9 @@ bool HiveFile::IsKeyPath(std::string_view path) {
 
 bool HiveFile::IsValueName(std::string_view name) { return !HasLineBreakOrZero(name); }
 
-std::optional<HiveFile> HiveFile::Parse(std::string_view text) {
+HiveFile HiveFile::Parse(std::string_view text) {
     if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
     HiveFile hive;
-    if (text.find_first_not_of(" \t\r\n") == std::string_view::npos) return hive;
-
     std::vector<std::string_view> lines;
     for (std::size_t start = 0; start <= text.size();) {
         std::size_t end = text.find('\n', start);
@@ -243,59 +241,125 @@ std::optional<HiveFile> HiveFile::Parse(std::string_view text) {
         lines.push_back(text.substr(start, end - start));
         start = end + 1;
     }
-    if (Trim(lines.front()) != "REGEDIT4") return std::nullopt;
+    std::size_t i = 0;
+    while (i < lines.size() && Trim(lines[i]).empty()) ++i;
+    if (i < lines.size() && Trim(lines[i]) == "REGEDIT4") ++i;
 
-    std::optional<std::size_t> key;
+    std::size_t key = 0;  // the key the lines belong to; 0 before the first header
+    bool hidden = false;  // behind a header not understood: every line is kept in the key's tail
+    auto keep = [&](std::string_view line) {
+        Node& node = hive.nodes_[key];
+        if (hidden) {
+            node.tail.emplace_back(line);
+        } else {
+            node.items.push_back(Item{0, std::string(line), true});
+        }
+    };
     std::string name;
     std::string bytes;
-    for (std::size_t i = 1; i < lines.size(); ++i) {
-        std::string_view line = TrimLeft(lines[i]);
-        if (TrimRight(line).empty() || line.front() == ';') continue;
+    for (; i < lines.size(); ++i) {
+        const std::string_view raw = lines[i];
+        std::string_view line = TrimLeft(raw);
+        if (TrimRight(line).empty()) continue;
         if (line.front() == '[') {
             std::size_t close = line.rfind(']');
-            if (close == std::string_view::npos || !TrimRight(line.substr(close + 1)).empty()) return std::nullopt;
-            key = hive.AddNode(line.substr(1, close - 1), nullptr);
-            if (!key) return std::nullopt;
+            std::optional<std::size_t> node;
+            if (close != std::string_view::npos && TrimRight(line.substr(close + 1)).empty()) {
+                node = hive.AddNode(line.substr(1, close - 1), nullptr);
+            }
+            if (node) {
+                key = *node;
+                hidden = false;
+            } else {
+                hidden = true;
+                keep(raw);
+            }
             continue;
         }
-        if (!key || (line.front() != '"' && line.front() != '@')) return std::nullopt;
+        if (hidden || key == 0 || line.front() == ';') {
+            keep(raw);
+            continue;
+        }
+        // A value line, which hex data may carry on over lines that end in a backslash.
+        const std::size_t first = i;
+        bool understood = line.front() == '"' || line.front() == '@';
         std::size_t pos = 0;
-        if (line.front() == '@') {
+        if (understood && line.front() == '@') {
             name.clear();
             pos = 1;
-        } else if (!ReadQuoted(line, pos, name)) {
-            return std::nullopt;
+        } else if (understood) {
+            understood = ReadQuoted(line, pos, name);
         }
-        std::string_view rest = TrimLeft(line.substr(pos));
-        if (rest.empty() || rest.front() != '=') return std::nullopt;
-        std::string_view data = TrimLeft(rest.substr(1));
+        std::string_view rest = understood ? TrimLeft(line.substr(pos)) : std::string_view();
+        understood = understood && !rest.empty() && rest.front() == '=';
+        std::string_view data = understood ? TrimLeft(rest.substr(1)) : std::string_view();
         std::string joined;
-        if (StartsIgnoringCase(data, "hex")) {  // may go on over lines that end in a backslash
+        if (understood && StartsIgnoringCase(data, "hex")) {
             joined = TrimRight(data);
-            while (!joined.empty() && joined.back() == '\\') {
-                if (++i == lines.size()) return std::nullopt;
-                joined.pop_back();
-                joined.append(Trim(lines[i]));
+            while (understood && !joined.empty() && joined.back() == '\\') {
+                understood = i + 1 < lines.size() && !Trim(lines[i + 1]).empty();  // a wrapped line goes on
+                if (understood) {
+                    joined.pop_back();
+                    joined.append(Trim(lines[++i]));
+                }
             }
             data = joined;
         }
         RegistryType type = RegistryType::None;
-        if (!ReadData(data, type, bytes) || !hive.SetValueAt(*key, name, type, bytes, nullptr)) return std::nullopt;
+        understood = understood && ReadData(data, type, bytes) && hive.SetValueAt(key, name, type, bytes, nullptr);
+        if (!understood) {
+            // Kept whole, with every line it ran on over.
+            const std::size_t from = static_cast<std::size_t>(lines[first].data() - text.data());
+            const std::size_t to = static_cast<std::size_t>(lines[i].data() - text.data()) + lines[i].size();
+            keep(text.substr(from, to - from));
+        }
     }
     return hive;
 }
 
 std::string HiveFile::Write() const {
     std::string out = "REGEDIT4\n";
+    // A kept line that ends in a backslash is followed by a blank line, so that it never takes the
+    // next line as its continuation.
+    auto appendKept = [&](const std::string& line) {
+        out += line;
+        out.push_back('\n');
+        const std::string_view trimmed = TrimRight(line);
+        if (!trimmed.empty() && trimmed.back() == '\\') out.push_back('\n');
+    };
+    auto appendNode = [&](const Node& node) {
+        for (const Item& item : node.items) {
+            if (item.isKept) {
+                appendKept(item.kept);
+            } else {
+                AppendValue(out, node.values[item.value]);
+            }
+        }
+        for (const std::string& line : node.tail) appendKept(line);
+    };
+    appendNode(nodes_[0]);
     ForEachKey([&](std::size_t node, std::size_t, const std::string& path) {
         const Node& key = nodes_[node];
-        if (!key.values.empty() || key.children.empty()) {
+        if (!key.items.empty() || !key.tail.empty() || key.children.empty()) {
             out += "\n[" + path + "]\n";
-            for (const HiveValue& value : key.values) AppendValue(out, value);
+            appendNode(key);
         }
     });
     out.push_back('\n');
     return out;
+}
+
+std::vector<std::string> HiveFile::KeptLines() const {
+    std::vector<std::string> kept;
+    auto collect = [&](const Node& node) {
+        for (const Item& item : node.items) {
+            if (item.isKept) kept.push_back(item.kept);
+        }
+        kept.insert(kept.end(), node.tail.begin(), node.tail.end());
+    };
+    collect(nodes_[0]);
+    ForEachKey([&](std::size_t node, std::size_t, const std::string&) { collect(nodes_[node]); });
+    return kept;
 }
 
 void HiveFile::ForEachKey(const std::function<void(std::size_t, std::size_t, const std::string&)>& visit) const {
@@ -337,11 +401,12 @@ bool HiveFile::operator==(const HiveFile& other) const {
     };
     auto mine = order(*this);
     auto theirs = order(other);
-    if (mine.size() != theirs.size()) return false;
+    auto same = [](const Node& a, const Node& b) {
+        return a.name == b.name && a.values == b.values && a.items == b.items && a.tail == b.tail;
+    };
+    if (mine.size() != theirs.size() || !same(nodes_[0], other.nodes_[0])) return false;
     for (std::size_t i = 0; i < mine.size(); ++i) {
-        const Node& a = nodes_[mine[i].first];
-        const Node& b = other.nodes_[theirs[i].first];
-        if (mine[i].second != theirs[i].second || a.name != b.name || a.values != b.values) return false;
+        if (mine[i].second != theirs[i].second || !same(nodes_[mine[i].first], other.nodes_[theirs[i].first])) return false;
     }
     return true;
 }
@@ -368,7 +433,7 @@ std::optional<std::size_t> HiveFile::AddNode(std::string_view path, bool* added)
         if (created) {
             if (nodes_.size() > kMostKeys) return std::nullopt;
             std::size_t next = nodes_.size();
-            nodes_.push_back(Node{std::string(name), {}, {}});
+            nodes_.push_back(Node{std::string(name), {}, {}, {}, {}});
             nodes_[node].children.push_back(next);
             childAt_.emplace(std::move(child), next);
             node = next;
@@ -386,6 +451,7 @@ bool HiveFile::SetValueAt(std::size_t node, std::string_view name, RegistryType 
     auto [found, isNew] = valueAt_.try_emplace(ValueKey(node, name), values.size());
     bool differs = true;
     if (isNew) {
+        nodes_[node].items.push_back(Item{values.size(), {}, false});
         values.push_back(HiveValue{std::string(name), type, std::string(data)});
     } else {
         HiveValue& value = values[found->second];

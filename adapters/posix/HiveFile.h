@@ -38,13 +38,18 @@ struct HiveValue {
 // A REG_SZ that a quoted text cannot carry exactly (CR, LF, a zero byte inside, no terminating
 // zero) is written as hex(1), as is any value whose data does not fit its plain form.
 //
-// Reading is strict: a line that is none of a blank line, a ;comment, a [key] header or a
-// "name"=data line under a header makes the whole text unreadable, so that nothing is guessed.
-// regedit's delete forms ([-key], "name"=-) are import instructions, not content, and are not
-// understood. CRLF and LF line ends, a UTF-8 byte order mark and regedit's wrapped hex lines
-// (a trailing backslash) are accepted.
+// The file is the user's, and reading it never refuses it: a line that is not understood is kept
+// as it is, byte for byte, and skipped, and every other line still counts. Understood are blank
+// lines, ;comments (kept too), [key] headers and "name"=data lines under a header; regedit's
+// delete forms ([-key], "name"=-) are import instructions, not content, and are kept unread like
+// any other line not understood. A header not understood hides the lines after it, up to the next
+// good header, since their key is unknown: they are kept with it. Kept lines are written back
+// under the key they followed, after its values, in their order (those that followed a header not
+// understood after every value of that key, so that they never come under another key). The
+// first non-blank line "REGEDIT4" is the form's signature; CRLF and LF line ends, a UTF-8 byte
+// order mark and regedit's wrapped hex lines (a trailing backslash) are accepted.
 //
-// For any text that Parse accepts, Parse(Write(Parse(text))) equals Parse(text).
+// For any text, Parse(Write(Parse(text))) equals Parse(text).
 class HiveFile {
 public:
     static constexpr std::size_t kDeepestKey = 512;       // levels below a root key
@@ -52,12 +57,15 @@ public:
     // A hive of ours holds a handful of keys; this bounds the memory a hand-made file can take.
     static constexpr std::size_t kMostKeys = 65536;
 
-    // Null when the text is not a hive file in the form above, or has more than kMostKeys keys.
-    // Empty or blank text is an empty hive.
-    static std::optional<HiveFile> Parse(std::string_view text);
+    // The keys and values that the text holds; empty or blank text is an empty hive. Headers past
+    // kMostKeys keys count as not understood.
+    static HiveFile Parse(std::string_view text);
     // The text of the hive: keys in tree order, each child after its parent, in the order they
-    // were first added. A key that holds no value and has a child needs no header of its own.
+    // were first added. A key that holds no value, no kept line and has a child needs no header
+    // of its own.
     std::string Write() const;
+    // The lines that were kept without being understood, in the order Write puts them.
+    std::vector<std::string> KeptLines() const;
 
     bool HasKey(std::string_view path) const;
     // Null when there is no such key or value.
@@ -80,14 +88,24 @@ public:
     // Any bytes but CR, LF and zero; "" is the default value.
     static bool IsValueName(std::string_view name);
 
-    // Same keys in the same tree order, each with the same names, types and data.
+    // Same keys in the same tree order, each with the same names, types and data and the same
+    // kept lines in the same places.
     bool operator==(const HiveFile& other) const;
 
 private:
+    // A value of the key (its index in values), or a kept line.
+    struct Item {
+        std::size_t value = 0;
+        std::string kept;
+        bool isKept = false;
+        bool operator==(const Item& other) const = default;
+    };
     struct Node {
         std::string name;
         std::vector<std::size_t> children;
         std::vector<HiveValue> values;
+        std::vector<Item> items;       // values and kept lines in their order
+        std::vector<std::string> tail;  // kept lines from a header not understood on
     };
 
     std::optional<std::size_t> FindNode(std::string_view path) const;

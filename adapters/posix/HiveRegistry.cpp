@@ -1,21 +1,19 @@
 #include "adapters/posix/HiveRegistry.h"
 
 #include <cerrno>
-#include <cstdlib>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <exception>
 #include <utility>
-#include <vector>
+
+#include "adapters/posix/UserFolders.h"
 
 namespace quillora {
 namespace {
 
 constexpr char kRoot[] = "HKEY_CURRENT_USER";
 constexpr char kSoftware[] = "HKEY_CURRENT_USER\\Software";
-constexpr int kMostBrokenFiles = 1000;
 
 bool IsFolder(const std::string& path) {
     struct stat info {};
@@ -33,42 +31,12 @@ bool MakeFolders(const std::string& folder) {
     return IsFolder(folder);
 }
 
-std::string HomeFolder() {
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] == '/') return home;
-    std::vector<char> buffer(16384);
-    struct passwd entry {};
-    struct passwd* found = nullptr;
-    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr &&
-        found->pw_dir != nullptr && found->pw_dir[0] == '/') {
-        return found->pw_dir;
-    }
-    return {};
-}
-
 // HKEY_CURRENT_USER and its Software key exist whether the file names them or not.
 bool IsImplicitKey(const std::string& path) {
     std::string lowered = path;
     for (char& c : lowered) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
     return lowered == "hkey_current_user" || lowered == "hkey_current_user\\software";
 }
-
-// Holds the hive's lock for one change.
-class LockHolder {
-public:
-    LockHolder(FileSystem& files, const std::string& path) : files_(files) { locked_ = files_.Lock(path, lock_); }
-    ~LockHolder() {
-        if (locked_) files_.Unlock(lock_);
-    }
-    LockHolder(const LockHolder&) = delete;
-    LockHolder& operator=(const LockHolder&) = delete;
-    bool Locked() const { return locked_; }
-
-private:
-    FileSystem& files_;
-    FileSystem::Handle lock_ = -1;
-    bool locked_ = false;
-};
 
 }  // namespace
 
@@ -79,12 +47,7 @@ HiveRegistry::HiveRegistry(FileSystem& files, std::string folder) : files_(files
     }
 }
 
-std::string HiveRegistry::DefaultFolder() {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (config != nullptr && config[0] == '/') return std::string(config) + "/quillora";
-    std::string home = HomeFolder();
-    return home.empty() ? std::string() : home + "/.config/quillora";
-}
+std::string HiveRegistry::DefaultFolder() { return QuilloraFolderOf("XDG_CONFIG_HOME", ".config"); }
 
 bool HiveRegistry::PathBelow(Key parent, const std::string& name, std::string& path) const {
     if (parent == kCurrentUser) {
@@ -102,10 +65,7 @@ bool HiveRegistry::OpenKey(Key parent, const std::string& name, Key& key) {
     try {
         std::string path;
         if (hivePath_.empty() || !PathBelow(parent, name, path)) return false;
-        if (!IsImplicitKey(path)) {
-            Snapshot snapshot = Load();
-            if (!snapshot.hive.HasKey(path)) return false;
-        }
+        if (!IsImplicitKey(path) && !LockedLoad().hive.HasKey(path)) return false;
         key = next_++;
         open_[key] = path;
         return true;
@@ -118,14 +78,9 @@ bool HiveRegistry::CreateKey(Key parent, const std::string& name, Key& key) {
     try {
         std::string path;
         if (hivePath_.empty() || !PathBelow(parent, name, path)) return false;
-        if (!IsImplicitKey(path) && !Load().hive.HasKey(path)) {
-            bool created = Change([&](HiveFile& hive) {
-                bool added = false;
-                if (!hive.AddKey(path, &added)) return Edit::Failed;
-                return added ? Edit::Changed : Edit::Unchanged;
-            });
-            if (!created) return false;
-        }
+        // A key that the file does not hold yet is written with the first value set below it, so
+        // that a read never writes the file. A file that cannot be read gives no key at all.
+        if (!IsImplicitKey(path) && LockedLoad().state == State::Unreadable) return false;
         key = next_++;
         open_[key] = path;
         return true;
@@ -138,7 +93,7 @@ bool HiveRegistry::QueryValue(Key key, const std::string& name, RegistryType& ty
     try {
         auto found = open_.find(key);
         if (found == open_.end()) return false;
-        Snapshot snapshot = Load();
+        Snapshot snapshot = LockedLoad();
         const HiveValue* value = snapshot.hive.FindValue(found->second, name);
         if (value == nullptr) return false;
         type = value->type;
@@ -166,84 +121,82 @@ bool HiveRegistry::SetValue(Key key, const std::string& name, RegistryType type,
 
 void HiveRegistry::CloseKey(Key key) { open_.erase(key); }
 
+bool HiveRegistry::LockValues() {
+    if (valuesLocked_ || hivePath_.empty() || !MakeFolders(folder_) || !files_.Lock(lockPath_, lock_)) return false;
+    valuesLocked_ = true;
+    return true;
+}
+
+void HiveRegistry::UnlockValues() {
+    if (!valuesLocked_) return;
+    files_.Unlock(lock_);
+    valuesLocked_ = false;
+}
+
+// Takes the hive's lock unless LockValues holds it already; true when this call took it.
+bool HiveRegistry::TakeLock() { return !valuesLocked_ && files_.Lock(lockPath_, lock_); }
+
+void HiveRegistry::GiveLockBack(bool taken) {
+    if (taken) files_.Unlock(lock_);
+}
+
+// The file as it stands, read under the lock where the lock can be had: where it cannot (no
+// folder yet), there is no file to be changed meanwhile either.
+HiveRegistry::Snapshot HiveRegistry::LockedLoad() {
+    const bool taken = TakeLock();
+    Snapshot snapshot = Load();
+    GiveLockBack(taken);
+    return snapshot;
+}
+
 HiveRegistry::Snapshot HiveRegistry::Load() {
+    files_.RecoverKeptCopies();  // a writer that ended half way through the file in place
     Snapshot snapshot;
     std::string bytes;
-    if (!TryRead(bytes, snapshot.state)) return snapshot;
-    std::optional<HiveFile> parsed = HiveFile::Parse(bytes);
-    if (parsed) {
-        snapshot.state = State::Parsed;
-        snapshot.hive = std::move(*parsed);
-    } else {
-        snapshot.state = State::Broken;
+    switch (files_.ReadWhole(hivePath_, kLargestHive, bytes)) {
+        case FileSystem::WholeRead::Read:
+            snapshot.state = State::Parsed;
+            snapshot.hive = HiveFile::Parse(bytes);
+            break;
+        case FileSystem::WholeRead::NotOpened:
+            snapshot.state = files_.Exists(hivePath_) ? State::Unreadable : State::Missing;
+            break;
+        case FileSystem::WholeRead::TooLarge:
+            snapshot.state = State::TooLarge;
+            break;
+        case FileSystem::WholeRead::Failed:
+            snapshot.state = State::Unreadable;
+            break;
     }
     return snapshot;
 }
 
-// The whole file when the result is true; otherwise state tells why there is nothing to parse.
-bool HiveRegistry::TryRead(std::string& bytes, State& state) {
-    switch (files_.ReadWhole(hivePath_, kLargestHive, bytes)) {
-        case FileSystem::WholeRead::Read:
-            return true;
-        case FileSystem::WholeRead::NotOpened:
-            state = files_.Exists(hivePath_) ? State::Unreadable : State::Missing;
-            return false;
-        case FileSystem::WholeRead::TooLarge:
-            state = State::Broken;
-            return false;
-        case FileSystem::WholeRead::Failed:
-            break;
-    }
-    state = State::Unreadable;
-    return false;
-}
-
 bool HiveRegistry::Change(const std::function<Edit(HiveFile&)>& edit) {
     if (hivePath_.empty() || !MakeFolders(folder_)) return false;
-    LockHolder lock(files_, lockPath_);
-    if (!lock.Locked()) return false;
-    Snapshot snapshot = Load();
-    if (snapshot.state == State::Unreadable) return false;
-    snapshot.hive.AddKey(kSoftware);
-    switch (edit(snapshot.hive)) {
-        case Edit::Failed:
-            return false;
-        case Edit::Unchanged:
-            return true;
-        case Edit::Changed:
-            break;
+    const bool taken = TakeLock();
+    bool changed = false;
+    if (taken || valuesLocked_) {
+        Snapshot snapshot = Load();
+        // A file that cannot be read, or that is already too large, is the user's to mend.
+        if (snapshot.state == State::Missing || snapshot.state == State::Parsed) {
+            snapshot.hive.AddKey(kSoftware);
+            switch (edit(snapshot.hive)) {
+                case Edit::Failed:
+                    break;
+                case Edit::Unchanged:
+                    changed = true;
+                    break;
+                case Edit::Changed: {
+                    const std::string text = snapshot.hive.Write();
+                    changed = static_cast<std::int64_t>(text.size()) <= kLargestHive &&
+                              files_.WriteWhole(hivePath_, text) == FileSystem::WholeWrite::Written;
+                    break;
+                }
+            }
+        }
     }
-    return Save(snapshot.hive.Write(), snapshot.state == State::Broken);
-}
-
-// Replaces the hive file by a new one holding text. A former file that could not be parsed is
-// first renamed aside; when the replacement fails, it is put back.
-bool HiveRegistry::Save(const std::string& text, bool keepFormerAside) {
-    const std::string target = files_.ResolveLinks(hivePath_);
-    std::string temporary;
-    if (!files_.WriteBeside(target, text, temporary)) return false;
-    bool ok = true;
-    std::string aside;
-    if (ok && keepFormerAside && files_.Exists(target)) {
-        aside = AsideName(target);
-        ok = !aside.empty() && files_.Rename(target, aside);
-        if (!ok) aside.clear();
-    }
-    ok = ok && files_.Rename(temporary, target);
-    if (!ok) {
-        files_.Remove(temporary);
-        if (!aside.empty()) files_.Rename(aside, target);
-    }
-    return ok;
-}
-
-// The first free name target.broken-<n>; empty when there is none.
-std::string HiveRegistry::AsideName(const std::string& target) {
-    for (int n = 1; n <= kMostBrokenFiles; ++n) {
-        std::string name = target + ".broken-" + std::to_string(n);
-        if (!files_.Exists(name)) return name;
-    }
-    return {};
+    GiveLockBack(taken);
+    return changed;
 }
 
 }  // namespace quillora

@@ -14,16 +14,19 @@ namespace quillora {
 // The current user's registry hive, kept in one REGEDIT4 text file (see HiveFile), registry.reg
 // in the given folder. HKEY_CURRENT_USER\Software always exists.
 //
-// Several programs may share the file. Reads take the file as it stands, without a lock: it is
-// only ever replaced whole. Each change (a new key, a new or different value) happens under an
-// exclusive lock on registry.reg.lock beside it: the file is read again, only that key or value
-// is changed, and the new text replaces the file in one step. Nothing is written when nothing
-// changes, so opening existing keys never writes.
+// The file is the user's. Several programs may share it: every read and every change happens
+// under an exclusive lock on registry.reg.lock beside it (LockValues holds that lock across
+// several). A change reads the file again, changes only its key or value, and writes the whole
+// new text back through FileSystem::WriteWhole, so the file keeps what it is (owner, group,
+// permissions, other names) and holds either its former or its new text. Nothing is written
+// when nothing changes, and a read never writes at all: a key created where the file holds none
+// yet is written with the first value set below it.
 //
-// A file that cannot be parsed, or is larger than kLargestHive, reads as an empty hive; the next
-// change first moves it aside as registry.reg.broken-<n>, so nothing in it is lost. A file that
-// exists but cannot be read makes every change fail and leaves it alone. A folder that cannot be
-// created or written makes every change fail; keys that do not exist yet then cannot be opened.
+// Lines of the file that are not understood are kept as they are and skipped (see HiveFile);
+// every other value counts. A file larger than kLargestHive reads as empty, and a change that
+// would make the file larger than that fails: such a file is never rewritten. A file that exists
+// but cannot be read makes every change fail and leaves it alone. A folder that cannot be created
+// makes every change fail; keys that do not exist yet then cannot be opened.
 class HiveRegistry : public Registry {
 public:
     static constexpr std::int64_t kLargestHive = 1024 * 1024;  // ours holds a few hundred bytes
@@ -40,12 +43,14 @@ public:
     bool QueryValue(Key key, const std::string& name, RegistryType& type, std::string& data) override;
     bool SetValue(Key key, const std::string& name, RegistryType type, const std::string& data) override;
     void CloseKey(Key key) override;
+    bool LockValues() override;
+    void UnlockValues() override;
 
     const std::string& HivePath() const { return hivePath_; }
     std::size_t OpenKeys() const { return open_.size(); }
 
 private:
-    enum class State { Missing, Parsed, Broken, Unreadable };
+    enum class State { Missing, Parsed, TooLarge, Unreadable };
     struct Snapshot {
         State state = State::Missing;
         HiveFile hive;
@@ -53,11 +58,11 @@ private:
     enum class Edit { Failed, Unchanged, Changed };
 
     bool PathBelow(Key parent, const std::string& name, std::string& path) const;
+    Snapshot LockedLoad();
     Snapshot Load();
-    bool TryRead(std::string& bytes, State& state);
     bool Change(const std::function<Edit(HiveFile&)>& edit);
-    bool Save(const std::string& text, bool keepFormerAside);
-    std::string AsideName(const std::string& target);
+    bool TakeLock();
+    void GiveLockBack(bool taken);
 
     FileSystem& files_;
     std::string folder_;
@@ -65,6 +70,8 @@ private:
     std::string lockPath_;
     std::map<Key, std::string> open_;  // key path of every open key
     Key next_ = kCurrentUser + 1;
+    FileSystem::Handle lock_ = -1;
+    bool valuesLocked_ = false;  // LockValues holds the lock
 };
 
 }  // namespace quillora

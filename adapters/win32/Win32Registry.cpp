@@ -15,6 +15,7 @@ Win32Registry::Win32Registry() : currentUser_(HKEY_CURRENT_USER) {}
 
 Win32Registry::~Win32Registry() {
     for (const auto& [key, handle] : open_) RegCloseKey(AsKey(handle));
+    UnlockValues();
 }
 
 bool Win32Registry::Native(Key key, void*& handle) const {
@@ -92,6 +93,27 @@ void Win32Registry::CloseKey(Key key) {
     if (found == open_.end()) return;
     RegCloseKey(AsKey(found->second));
     open_.erase(found);
+}
+
+bool Win32Registry::LockValues() {
+    if (valuesLock_ != nullptr) return false;
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, "Local\\Quillora settings");
+    if (mutex == nullptr) return false;
+    // A holder that ended without letting go hands the lock on as abandoned.
+    const DWORD waited = WaitForSingleObject(mutex, INFINITE);
+    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
+        CloseHandle(mutex);
+        return false;
+    }
+    valuesLock_ = mutex;
+    return true;
+}
+
+void Win32Registry::UnlockValues() {
+    if (valuesLock_ == nullptr) return;
+    ReleaseMutex(valuesLock_);
+    CloseHandle(valuesLock_);
+    valuesLock_ = nullptr;
 }
 
 }  // namespace quillora

@@ -22,6 +22,9 @@ public:
     bool QueryValue(Key key, const std::string& name, RegistryType& type, std::string& data) override;
     bool SetValue(Key key, const std::string& name, RegistryType type, const std::string& data) override;
     void CloseKey(Key key) override;
+    // A mutex of the user's session that every copy of the program waits for.
+    bool LockValues() override;
+    void UnlockValues() override;
 
     // Keys opened through this object and not closed yet.
     std::size_t OpenKeys() const { return open_.size(); }
@@ -31,6 +34,7 @@ private:
     Key Remember(void* handle);
 
     void* currentUser_;
+    void* valuesLock_ = nullptr;
     std::map<Key, void*> open_;  // the system's handle of every open key
     Key next_ = kCurrentUser + 1;
 };

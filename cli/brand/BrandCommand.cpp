@@ -108,9 +108,9 @@ bool ReadProgram(const std::string& path, BrandPlatform& platform, std::string& 
     return false;
 }
 
-// Writes the copy whole: a new file appears complete, with PROGRAM's permissions, under its name
-// in one step; a file that exists is replaced as every whole file is, keeping what it is. False
-// after a message, with nothing written.
+// Writes the copy whole: a new file appears complete under its name where nothing stood, and then
+// takes PROGRAM's permissions (it is removed again when it cannot); a file that exists is
+// replaced as every whole file is, keeping what it is. False after a message, with nothing written.
 bool WriteProgram(const BrandOptions& options, const std::string& bytes, BrandPlatform& platform) {
     const std::string& target = options.inPlace ? options.program : *options.output;
     const bool exists = platform.files.Exists(target);
@@ -123,14 +123,11 @@ bool WriteProgram(const BrandOptions& options, const std::string& bytes, BrandPl
     FileIo fileIo(platform.files, messages);
     if (exists) return fileIo.WriteWholeFile(TextBuffer(target), bytes);
 
-    std::string temporary;
-    bool written = platform.files.WriteBeside(target, bytes, temporary);
-    if (written && !(platform.permissions.Copy(options.program, temporary) && platform.files.Rename(temporary, target))) {
-        platform.files.Remove(temporary);
-        written = false;
-    }
-    if (!written) fileIo.ShowFormattedError(FileIo::kWriteMessage, TextBuffer(target));
-    return written;
+    if (!fileIo.WriteWholeFile(TextBuffer(target), bytes, FileSystem::WriteMode::CreateNew)) return false;
+    if (platform.permissions.Copy(options.program, target)) return true;
+    platform.files.Remove(target);
+    fileIo.ShowFormattedError(FileIo::kWriteMessage, TextBuffer(target));
+    return false;
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include "cli/create/CreateCommand.h"
 
 #include <istream>
-#include <iterator>
 #include <ostream>
 
 #include "cli/create/CreateOptions.h"
@@ -29,9 +28,25 @@ private:
     std::ostream& errors_;
 };
 
+// A path that starts from a root: "/..." on Linux; on Windows one with a drive ("C:..."), a
+// share ("\\server\share...") or the current drive's root ("\...").
+bool IsAbsolute(const std::string& path) {
+    if (path.empty()) return false;
+    if (kPathSeparator == '/') return path.front() == '/';
+    return path.front() == '\\' || path.front() == '/' || (path.size() >= 2 && path[1] == ':');
+}
+
+// The folder followed by exactly one separator; in a double-byte code page the last byte of a
+// character may look like a backslash without being one.
+std::string WithSeparator(const std::string& folder) {
+    const TextBuffer text(folder);
+    if (!folder.empty() && PathParts::DirWithSlash(text).Length() == text.Length()) return folder;
+    return folder + kPathSeparator;
+}
+
 std::string Absolute(const std::string& path, const std::string& workingFolder) {
-    if (path.empty() || path.front() == '/') return path;
-    return workingFolder + "/" + path;
+    if (path.empty() || IsAbsolute(path)) return path;
+    return WithSeparator(workingFolder) + path;
 }
 
 // The save dialog answers with --output, or with the proposed name in the folder last saved to.
@@ -47,9 +62,8 @@ public:
         if (options_.output) {
             path = Absolute(*options_.output, workingFolder_);
         } else {
-            std::string folder = request.initialFolder.empty() ? workingFolder_ : request.initialFolder;
-            if (folder.empty() || folder.back() != '/') folder += '/';
-            path = folder + request.initialFileName;
+            path = WithSeparator(request.initialFolder.empty() ? workingFolder_ : request.initialFolder) +
+                   request.initialFileName;
         }
         if (!options_.overwrite && files_.Exists(path)) {
             refused = path;
@@ -67,17 +81,6 @@ private:
     std::string workingFolder_;
 };
 
-// Every line feed that no carriage return precedes becomes CR LF, as the text field gives its lines.
-std::string WithWindowsLineBreaks(const std::string& text) {
-    std::string converted;
-    converted.reserve(text.size() + text.size() / 16);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) converted += '\r';
-        converted += text[i];
-    }
-    return converted;
-}
-
 // The window's fields, filled from the arguments and, where they are silent, from the settings.
 class CommandLineForm : public ArticleForm {
 public:
@@ -86,16 +89,12 @@ public:
         : options_(options), platform_(platform), fileIo_(fileIo), settings_(settings), messages_(messages) {}
 
     bool ReadFields() override {
-        std::string text;
-        if (options_.textFile == "-") {
-            text.assign(std::istreambuf_iterator<char>(platform_.input), std::istreambuf_iterator<char>());
-        } else {
-            auto read = fileIo_.ReadWholeFile(TextBuffer(Absolute(options_.textFile, platform_.workingFolder)));
-            if (!read) return false;
-            text = std::move(*read);
-        }
-        articleText = TextBuffer(WithWindowsLineBreaks(text));
+        const bool read = options_.textFile == "-"
+                              ? fileIo_.ReadArticleText(platform_.input, "standard input", articleText)
+                              : fileIo_.ReadArticleText(TextBuffer(Absolute(options_.textFile, platform_.workingFolder)), articleText);
+        if (!read) return false;
         articleTitle = TextBuffer(options_.title);
+        replaceExisting = options_.overwrite;
         // Bad input is refused before any setting is read: a read creates the settings file on a
         // first run, and bad input touches no file.
         if (articleText.IsEmpty()) {
@@ -160,6 +159,8 @@ int RunCreateCommand(const std::vector<std::string>& arguments, CreatePlatform& 
     if (creator.OnCreateClicked()) return 0;
     if (!dialog.refused.empty()) {
         platform.errors << "File \"" << dialog.refused << "\" already exists; use --overwrite to replace it\n";
+    } else if (creator.LastOutcome() == ArticleCreator::Outcome::PageTaken) {
+        platform.errors << "The page was created by another program meanwhile; use --overwrite to replace it\n";
     }
     return 1;
 }

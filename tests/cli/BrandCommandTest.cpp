@@ -410,9 +410,9 @@ TEST_F(BrandCommandTest, AFailedWriteLeavesNoFileBehind) {
         int nthCall = 1;
     };
     const std::vector<Failure> failures = {
-        {"create", Step::CreateBeside}, {"write", Step::Write},   {"disk full", Step::ShortWrite},
-        {"flush", Step::Flush},         {"rename", Step::Rename}, {"permissions", std::nullopt},
-        {"close", Step::Close, 2},  // the first close ends the reading of the program
+        {"look at the target", Step::Inspect}, {"create", Step::CreateBeside}, {"write", Step::Write},
+        {"disk full", Step::ShortWrite},       {"flush", Step::Flush},         {"put in place", Step::PutInPlace},
+        {"permissions", std::nullopt},
     };
     Put(folder / "old-copy", "an older copy", 0755);
     for (const bool replace : {false, true}) {

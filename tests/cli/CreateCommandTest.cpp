@@ -1,15 +1,13 @@
-// Runs the built quillora-create on real files, with its settings in a scratch folder.
+// Runs the built quillora-create on real files, with settings of its own.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "CommandSettings.h"
 #include "ProcessRunner.h"
 #include "fakes/ScratchFolder.h"
-#include "adapters/posix/HiveRegistry.h"
-#include "adapters/posix/PosixFileSystem.h"
-#include "storage/SettingsStore.h"
 
 namespace quillora {
 namespace {
@@ -21,16 +19,13 @@ class CreateCommandTest : public ::testing::Test {
 protected:
     void SetUp() override {
         std::filesystem::create_directories(site.Path());
-        std::filesystem::create_directories(config.Path());
         testing::ScratchFolder::Write(site / "template.html", kTemplate);
         testing::ScratchFolder::Write(site / "index.html", kIndex);
         testing::ScratchFolder::Write(site / "article.txt", "Line one\nhttp://a.example\r\nLine three\n");
     }
 
     testing::ProcessResult Run(std::vector<std::string> arguments, const std::string& input = "") {
-        return testing::RunProcess(QUILLORA_CREATE_PATH, arguments,
-                                   {"XDG_CONFIG_HOME=" + config.Path().string(), "HOME=" + config.Path().string()},
-                                   input, site.Path().string());
+        return testing::RunProcess(QUILLORA_CREATE_PATH, arguments, settings.Environment(), input, site.Path().string());
     }
 
     // The settings as the window would read them.
@@ -39,23 +34,15 @@ protected:
         std::string templatePath, saveDir;
     };
     Stored Settings() {
-        PosixFileSystem files;
-        HiveRegistry registry(files, (config.Path() / "quillora").string());
-        TextBuffer key("Tessaline"), product("Quillora");
-        SettingsStore store(registry, key, product);
+        SettingsStore& store = settings.Store();
         return {store.ReadInt("LU", "Counter", -99), store.ReadInt("LU", "Index", -99),
                 std::string(store.ReadText("LU", "Template", "<none>").Bytes()),
                 std::string(store.ReadText("LU", "SaveDir", "<none>").Bytes())};
     }
-    void StoreCounter(std::int32_t counter) {
-        PosixFileSystem files;
-        HiveRegistry registry(files, (config.Path() / "quillora").string());
-        TextBuffer key("Tessaline"), product("Quillora");
-        ASSERT_TRUE(SettingsStore(registry, key, product).WriteInt("LU", "Counter", counter));
-    }
+    void StoreCounter(std::int32_t counter) { ASSERT_TRUE(settings.Store().WriteInt("LU", "Counter", counter)); }
 
     testing::ScratchFolder site;
-    testing::ScratchFolder config;
+    testing::CommandSettings settings;
 };
 
 TEST_F(CreateCommandTest, CreatesPagesAndSharesTheCounterWithTheWindow) {
@@ -71,7 +58,7 @@ TEST_F(CreateCommandTest, CreatesPagesAndSharesTheCounterWithTheWindow) {
     EXPECT_EQ(stored.counter, 1);
     EXPECT_EQ(stored.index, 1);
     EXPECT_EQ(stored.templatePath, site / "template.html");
-    EXPECT_EQ(stored.saveDir, site.Path().string() + "/");
+    EXPECT_EQ(stored.saveDir, site.Path().string() + testing::kSep);
 
     // The window moves the counter on; the next run follows it and uses the stored template.
     StoreCounter(41);
@@ -85,13 +72,14 @@ TEST_F(CreateCommandTest, CreatesPagesAndSharesTheCounterWithTheWindow) {
 }
 
 TEST_F(CreateCommandTest, ReadsTheTextFromStandardInput) {
+    const std::string sevenPath = std::string("news") + testing::kSep + "Seven.HTML";
     auto result = Run({"--title", "T", "--text-file", "-", "--template", "template.html", "--no-index", "--number",
-                       "7", "--output", "news/Seven.HTML"},
+                       "7", "--output", sevenPath},
                       "a\nb\r\nc\rd\n\n");
     ASSERT_EQ(result.status, 1) << "the folder news does not exist yet";
     std::filesystem::create_directory(site / "news");
     result = Run({"--title", "T", "--text-file", "-", "--template", "template.html", "--no-index", "--number", "7",
-                  "--output", "news/Seven.HTML"},
+                  "--output", sevenPath},
                  "a\nb\r\nc\rd\n\n");
     EXPECT_EQ(result.status, 0) << result.errors;
     EXPECT_EQ(result.errors, "File \"seven.html\" has been created\n");
@@ -172,7 +160,7 @@ TEST_F(CreateCommandTest, BadUsageTouchesNothing) {
         EXPECT_NE(result.errors.find("Try 'quillora-create --help'."), std::string::npos) << result.errors;
     }
     EXPECT_EQ(site.Entries(), (std::vector<std::string>{"article.txt", "index.html", "template.html"}));
-    EXPECT_TRUE(config.Entries().empty());
+    EXPECT_TRUE(settings.Untouched());
 }
 
 // Refused before any setting is read, so that a first run leaves no settings file behind either.
@@ -198,7 +186,7 @@ TEST_F(CreateCommandTest, BadInputTouchesNoFile) {
         auto result = Run(c.arguments);
         EXPECT_EQ(result.status, 1) << c.name;
         EXPECT_EQ(result.errors, c.errors) << c.name;
-        EXPECT_TRUE(config.Entries().empty()) << c.name;
+        EXPECT_TRUE(settings.Untouched()) << c.name;
     }
     EXPECT_EQ(site.Entries(), (std::vector<std::string>{"article.txt", "empty.txt", "index.html", "template.html"}));
 }

@@ -21,6 +21,7 @@ namespace quillora {
 namespace {
 
 using testing::FakeFileDialogs;
+using testing::kSep;
 using testing::ScratchFolder;
 using Step = testing::FaultyFileSystem::Step;
 
@@ -77,7 +78,7 @@ protected:
     ScratchFolder folder;
     const std::string templatePath = folder / "Template.html";
     const std::string site = folder / "site";
-    const std::string indexPath = site + "/index.html";
+    const std::string indexPath = site + kSep + "index.html";
     testing::FaultyFileSystem files;
     testing::FakeMessageBoxes boxes;
     TextBuffer caption{"Quillora"};
@@ -94,21 +95,21 @@ protected:
 };
 
 TEST_F(ArticleCreatorTest, TheClockIsReadOnceAndADateItCannotGiveLeavesTheMarkerEmpty) {
-    dialogs.Choose(site + "/article0001.html");
+    dialogs.Choose(site + kSep + "article0001.html");
     ASSERT_TRUE(creator.OnCreateClicked());
     EXPECT_EQ(clock.reads, 1);
 
     clock.convertible = false;
     form.articleTitle = "Undated";
     form.articleText = "Text";
-    dialogs.Choose(site + "/article0002.html");
+    dialogs.Choose(site + kSep + "article0002.html");
     ASSERT_TRUE(creator.OnCreateClicked());
-    EXPECT_EQ(ScratchFolder::Read(site + "/article0002.html"),
+    EXPECT_EQ(ScratchFolder::Read(site + kSep + "article0002.html"),
               "<html><head><title>Undated</title></head><body>\r\nText</body></html>");
 }
 
 TEST_F(ArticleCreatorTest, TwoRunsInARowNumberThePagesAndListThemNewestFirst) {
-    dialogs.Choose(site + "/article0001.html");
+    dialogs.Choose(site + kSep + "article0001.html");
     creator.OnCreateClicked();
 
     ASSERT_EQ(dialogs.calls.size(), 1U);
@@ -122,7 +123,7 @@ TEST_F(ArticleCreatorTest, TwoRunsInARowNumberThePagesAndListThemNewestFirst) {
     EXPECT_TRUE(first.overwritePrompt);
     EXPECT_TRUE(first.hideReadOnly);
     EXPECT_FALSE(first.fileMustExist);
-    EXPECT_EQ(ScratchFolder::Read(site + "/article0001.html"),
+    EXPECT_EQ(ScratchFolder::Read(site + kSep + "article0001.html"),
               "<html><head><title>First</title></head><body>Tuesday, March 29, 2005\r\nHello<br>\r\n"
               "<a href=\"http://example.com/\" target=\"_blank\">http://example.com/</a> bye</body></html>");
     ASSERT_EQ(boxes.shown.size(), 1U);
@@ -139,13 +140,13 @@ TEST_F(ArticleCreatorTest, TwoRunsInARowNumberThePagesAndListThemNewestFirst) {
 
     form.articleTitle = "Second";
     form.articleText = "More";
-    dialogs.Choose(site + "/article0002.html");
+    dialogs.Choose(site + kSep + "article0002.html");
     creator.OnCreateClicked();
 
     ASSERT_EQ(dialogs.calls.size(), 2U);
-    EXPECT_EQ(dialogs.calls[1].request.initialFolder, site + "/");
+    EXPECT_EQ(dialogs.calls[1].request.initialFolder, site + kSep);
     EXPECT_EQ(dialogs.calls[1].request.initialFileName, "article0002.html");
-    EXPECT_EQ(ScratchFolder::Read(site + "/article0002.html"),
+    EXPECT_EQ(ScratchFolder::Read(site + kSep + "article0002.html"),
               "<html><head><title>Second</title></head><body>Tuesday, March 29, 2005\r\nMore</body></html>");
     EXPECT_EQ(ScratchFolder::Read(indexPath), "<body><!--INSERT INDEX HERE-->" +
                                                   Link("article0002.html", "2", "Second") +
@@ -156,7 +157,7 @@ TEST_F(ArticleCreatorTest, TwoRunsInARowNumberThePagesAndListThemNewestFirst) {
     EXPECT_EQ(form.shownNumber, 3);
     EXPECT_EQ(TextSetting("Template"), templatePath);
     EXPECT_EQ(IntSetting("Index"), 1);
-    EXPECT_EQ(TextSetting("SaveDir"), site + "/");
+    EXPECT_EQ(TextSetting("SaveDir"), site + kSep);
     EXPECT_TRUE(form.pageBuffer.IsEmpty());
     EXPECT_EQ(SiteEntries(), (std::vector<std::string>{"article0001.html", "article0002.html", "index.html"}));
 }
@@ -181,8 +182,8 @@ TEST_F(ArticleCreatorTest, TheTemplatesExtensionNamesFilterPageAndIndex) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.templateName);
         const std::string templateFile = folder / c.templateName;
-        const std::string page = site + "/article0001" + c.extension;
-        const std::string index = site + "/index" + c.extension;
+        const std::string page = site + kSep + "article0001" + c.extension;
+        const std::string index = site + kSep + "index" + c.extension;
         ScratchFolder::Write(templateFile, kTemplate);
         ScratchFolder::Write(index, "<!--INSERT INDEX HERE-->");
         std::filesystem::remove(page);
@@ -210,18 +211,20 @@ TEST_F(ArticleCreatorTest, TheTemplatesExtensionNamesFilterPageAndIndex) {
 }
 
 TEST_F(ArticleCreatorTest, ProposedNameAndNextNumber) {
+    // One after the other: Counter takes each number that lies ahead of it, never one behind.
     struct Case {
         std::int32_t number;
         const char* proposed;
         std::int32_t next;
+        std::int32_t counter;
     };
     const Case cases[] = {
-        {0, "article0000.html", 1},
-        {42, "article0042.html", 43},
-        {12345, "article12345.html", 12346},
-        {-1, "article-001.html", 0},
-        {2147483647, "article2147483647.html", -2147483647 - 1},
-        {-2147483647 - 1, "article-2147483648.html", -2147483647},
+        {0, "article0000.html", 1, 0},
+        {42, "article0042.html", 43, 42},
+        {12345, "article12345.html", 12346, 12345},
+        {-1, "article-001.html", 0, 12345},
+        {2147483647, "article2147483647.html", -2147483647 - 1, 2147483647},
+        {-2147483647 - 1, "article-2147483648.html", -2147483647, -2147483647 - 1},
     };
     form.updateIndex = 0;
     for (const Case& c : cases) {
@@ -230,14 +233,14 @@ TEST_F(ArticleCreatorTest, ProposedNameAndNextNumber) {
         form.articleTitle = "T";
         form.articleText = "X";
         dialogs.calls.clear();
-        dialogs.Choose(site + "/" + c.proposed);
+        dialogs.Choose(site + kSep + c.proposed);
 
         creator.OnCreateClicked();
 
         ASSERT_EQ(dialogs.calls.size(), 1U);
         EXPECT_EQ(dialogs.calls[0].request.initialFileName, c.proposed);
-        EXPECT_TRUE(std::filesystem::is_regular_file(site + "/" + c.proposed));
-        EXPECT_EQ(IntSetting("Counter"), c.number);
+        EXPECT_TRUE(std::filesystem::is_regular_file(site + kSep + c.proposed));
+        EXPECT_EQ(IntSetting("Counter"), c.counter);
         EXPECT_EQ(form.articleNumber, c.next);
         EXPECT_EQ(form.shownNumber, c.next);
     }
@@ -314,7 +317,7 @@ TEST_F(ArticleCreatorTest, InputChecksStopBeforeAnythingIsStored) {
 TEST_F(ArticleCreatorTest, TitleAndTextOfSpacesPassTheChecks) {
     form.articleTitle = " ";
     form.articleText = " ";
-    dialogs.Choose(site + "/article0001.html");
+    dialogs.Choose(site + kSep + "article0001.html");
     creator.OnCreateClicked();
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"File \"article0001.html\" has been created"});
     EXPECT_EQ(ScratchFolder::Read(indexPath), "<body><!--INSERT INDEX HERE-->" + Link("article0001.html", "1", " ") +
@@ -329,7 +332,7 @@ TEST_F(ArticleCreatorTest, FailedRunsReportOnceAndKeepNumberTitleAndText) {
         bool dialogShown;
         bool pageWritten;
     };
-    const std::string page = site + "/article0001.html";
+    const std::string page = site + kSep + "article0001.html";
     const Case cases[] = {
         {"template unreadable", [&](auto&) { std::filesystem::remove(templatePath); },
          [&] { return "Unable to read file: " + templatePath; }, false, false},
@@ -345,7 +348,7 @@ TEST_F(ArticleCreatorTest, FailedRunsReportOnceAndKeepNumberTitleAndText) {
          false, false},
         {"page write finds the disk full", [](auto& faulty) { faulty.FailAt(Step::ShortWrite); },
          [&] { return "Failed to write file " + page; }, true, false},
-        {"page rename fails", [](auto& faulty) { faulty.FailAt(Step::Rename); }, [&] { return "Failed to write file " + page; },
+        {"putting the page in place fails", [](auto& faulty) { faulty.FailAt(Step::PutInPlace); }, [&] { return "Failed to write file " + page; },
          true, false},
         {"index page missing", [&](auto&) { std::filesystem::remove(indexPath); },
          [&] { return "No index file exists:\n\n" + indexPath; }, true, true},
@@ -356,7 +359,7 @@ TEST_F(ArticleCreatorTest, FailedRunsReportOnceAndKeepNumberTitleAndText) {
                  "(in capitol letters)");
          },
          true, true},
-        {"index write fails", [](auto& faulty) { faulty.FailAt(Step::Rename, 2); },
+        {"index write fails", [](auto& faulty) { faulty.FailAt(Step::PutInPlace, 2); },
          [&] { return "Failed to write file " + indexPath; }, true, true},
     };
     for (const Case& c : cases) {
@@ -387,7 +390,7 @@ TEST_F(ArticleCreatorTest, FailedRunsReportOnceAndKeepNumberTitleAndText) {
         }
         EXPECT_EQ(TextSetting("Template"), templatePath);
         EXPECT_EQ(IntSetting("Index"), 1);
-        EXPECT_EQ(TextSetting("SaveDir"), c.dialogShown ? std::optional<std::string>(site + "/") : std::nullopt);
+        EXPECT_EQ(TextSetting("SaveDir"), c.dialogShown ? std::optional<std::string>(site + kSep) : std::nullopt);
         EXPECT_EQ(IntSetting("Counter"), std::nullopt);
         EXPECT_EQ(form.articleNumber, 1);
         EXPECT_EQ(form.articleTitle.Bytes(), "First");
@@ -404,13 +407,13 @@ TEST_F(ArticleCreatorTest, FailedRunsReportOnceAndKeepNumberTitleAndText) {
 
 TEST_F(ArticleCreatorTest, WithTheIndexBoxClearedTheIndexPageIsNotTouched) {
     form.updateIndex = 0;
-    dialogs.Choose(site + "/article0001.html");
+    dialogs.Choose(site + kSep + "article0001.html");
     creator.OnCreateClicked();
 
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"File \"article0001.html\" has been created"});
     EXPECT_EQ(files.Calls(Step::OpenForReading), 1);  // the template only
-    EXPECT_EQ(files.Calls(Step::Exists), 0);
-    EXPECT_EQ(files.Calls(Step::Rename), 1);  // the page only
+    EXPECT_EQ(files.Calls(Step::Exists), 1);  // whether the dialog agreed to replace a page
+    EXPECT_EQ(files.Calls(Step::PutInPlace), 1);  // the page only
     EXPECT_EQ(ScratchFolder::Read(indexPath), "<body><!--INSERT INDEX HERE--></body>");
     EXPECT_EQ(IntSetting("Index"), 0);
     EXPECT_EQ(IntSetting("Counter"), 1);
@@ -418,35 +421,37 @@ TEST_F(ArticleCreatorTest, WithTheIndexBoxClearedTheIndexPageIsNotTouched) {
 
 TEST_F(ArticleCreatorTest, TheTemplateIsReadAnewAtEveryClick) {
     form.updateIndex = 0;
-    dialogs.Choose(site + "/article0001.html");
+    dialogs.Choose(site + kSep + "article0001.html");
     creator.OnCreateClicked();
     ScratchFolder::Write(templatePath, "<p>INSERT TITLE HERE</p>INSERT ARTICLE HERE<hr>");
     form.articleTitle = "Second";
     form.articleText = "Changed";
-    dialogs.Choose(site + "/article0002.html");
+    dialogs.Choose(site + kSep + "article0002.html");
     creator.OnCreateClicked();
 
-    EXPECT_EQ(ScratchFolder::Read(site + "/article0002.html"), "<p>Second</p>Changed<hr>");
+    EXPECT_EQ(ScratchFolder::Read(site + kSep + "article0002.html"), "<p>Second</p>Changed<hr>");
     EXPECT_EQ(files.Calls(Step::OpenForReading), 2);
 }
 
 TEST_F(ArticleCreatorTest, TemplateEndsAtItsFirstZeroByte) {
     ScratchFolder::Write(templatePath, std::string("<p>INSERT ARTICLE HERE</p>\0INSERT TITLE HERE tail", 49));
     form.updateIndex = 0;
-    dialogs.Choose(site + "/article0001.html");
+    dialogs.Choose(site + kSep + "article0001.html");
     creator.OnCreateClicked();
-    EXPECT_EQ(ScratchFolder::Read(site + "/article0001.html"), "<p>Hello<br>\r\n<a href=\"http://example.com/\" "
+    EXPECT_EQ(ScratchFolder::Read(site + kSep + "article0001.html"), "<p>Hello<br>\r\n<a href=\"http://example.com/\" "
                                                                "target=\"_blank\">http://example.com/</a> bye</p>");
 }
 
 TEST_F(ArticleCreatorTest, NameChosenInCapitalsIsReportedInLowerCase) {
-    const std::string chosen = site + "/Spring NEWS.HTML";
+    const std::string chosen = site + kSep + "Spring NEWS.HTML";
     dialogs.Choose(chosen);
     creator.OnCreateClicked();
 
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"File \"spring news.html\" has been created"});
     EXPECT_TRUE(std::filesystem::is_regular_file(chosen));
-    EXPECT_FALSE(std::filesystem::exists(site + "/spring news.html"));
+    const std::vector<std::string> names = SiteEntries();  // as the folder holds them, whatever its case rule
+    EXPECT_NE(std::find(names.begin(), names.end(), "Spring NEWS.HTML"), names.end());
+    EXPECT_EQ(std::find(names.begin(), names.end(), "spring news.html"), names.end());
     EXPECT_EQ(ScratchFolder::Read(indexPath), "<body><!--INSERT INDEX HERE-->" +
                                                   Link("spring news.html", "1", "First") + "</body>");
     EXPECT_EQ(form.articleNumber, 2);
@@ -468,11 +473,11 @@ TEST_F(ArticleCreatorTest, HundredMebibyteTemplate) {
 
     form.articleTitle = "T";
     form.articleText = "Body";
-    dialogs.Choose(site + "/article0001.html");
+    dialogs.Choose(site + kSep + "article0001.html");
     creator.OnCreateClicked();
 
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"File \"article0001.html\" has been created"});
-    const std::string written = ScratchFolder::Read(site + "/article0001.html");
+    const std::string written = ScratchFolder::Read(site + kSep + "article0001.html");
     const std::size_t lineOut = line.size() - std::string("INSERT TITLE HERE").size() + 1;
     EXPECT_EQ(written.size(), lines * lineOut + 4);
     EXPECT_EQ(written.substr(0, lineOut), "<div>Lorem ipsum dolor sit amet, http://t.example/ T</div>\r\n");
@@ -487,6 +492,28 @@ TEST(ArticleCreatorRules, NumberWrapsAfterTheLargest) {
     EXPECT_EQ(ArticleCreator::NextArticleNumber(2147483647), -2147483647 - 1);
     EXPECT_EQ(ArticleCreator::NextArticleNumber(-1), 0);
     EXPECT_EQ(ArticleCreator::NextArticleNumber(0), 1);
+}
+
+TEST(ArticleCreatorRules, CounterTakesOnlyANumberAheadOfIt) {
+    struct Case {
+        std::int32_t stored;
+        std::int32_t used;
+        std::int32_t counter;
+    };
+    const Case cases[] = {
+        {41, 42, 42},                                   // the next number
+        {41, 100, 100},                                 // a number typed further on
+        {41, 41, 41},                                   // the same again
+        {41, 5, 41},                                    // a number typed back: Counter stays
+        {0, -1, 0},                                     // behind, across zero
+        {-5, 3, 3},                                     // ahead, across zero
+        {2147483647, -2147483647 - 1, -2147483647 - 1},  // the wrap counts as the next number
+        {0, 2147483647, 2147483647},                    // just under half the circle ahead
+        {-1, 2147483647, -1},                           // exactly half of it: not ahead
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ArticleCreator::CounterAfter(c.stored, c.used), c.counter) << c.stored << " then " << c.used;
+    }
 }
 
 }  // namespace

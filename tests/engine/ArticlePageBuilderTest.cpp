@@ -104,6 +104,122 @@ TEST_F(ArticlePageBuilderTest, AnEmptyDateRemovesTheDateMarkers) {
     EXPECT_EQ(Build("[INSERT DATE HERE]INSERT ARTICLE HERE", "x"), "[]x");
 }
 
+// The three replacements run over the whole page, one after the other, so a marker can be
+// formed where an inserted piece meets the bytes around it, and in a double-byte code page a
+// piece that ends in a lead byte takes the next byte of the page into its last character.
+struct BoundaryCase {
+    const char* name;
+    CodePageKind kind;
+    const char* page;
+    const char* text;
+    const char* title;
+    const char* built;
+};
+
+void PrintTo(const BoundaryCase& c, std::ostream* out) { *out << c.name; }
+
+class PieceBoundaryTest : public ::testing::TestWithParam<BoundaryCase> {};
+
+TEST_P(PieceBoundaryTest, BuildsWhatTheThreeReplacementsGive) {
+    const BoundaryCase& c = GetParam();
+    ScopedCodePage codePage(c.kind);
+    std::optional<TextBuffer> built = ArticlePageBuilder::BuildArticlePage(TextBuffer(c.page), TextBuffer(c.text),
+                                                                           TextBuffer(c.title), TextBuffer("[D]"));
+    ASSERT_TRUE(built.has_value());
+    EXPECT_EQ(std::string(built->Bytes()), c.built);
+}
+
+constexpr CodePageKind kSingle = CodePageKind::SingleByte;
+constexpr CodePageKind kDouble = CodePageKind::DoubleByte;
+constexpr CodePageKind kUtf8 = CodePageKind::Utf8;
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PieceBoundaryTest,
+    ::testing::Values(
+        // Markers formed across the joins.
+        BoundaryCase{"title marker from template into text", kUtf8, "<INSERT TITINSERT ARTICLE HERE>", "LE HERE", "T",
+                     "<T>"},
+        BoundaryCase{"title marker from text into template", kUtf8, "<INSERT ARTICLE HERETLE HERE>", "INSERT TI", "T",
+                     "<T>"},
+        BoundaryCase{"title marker over template, text and template", kSingle, "INSERT INSERT ARTICLE HERE HERE",
+                     "TITLE", "T", "T"},
+        BoundaryCase{"empty text joins the template around it", kUtf8, "INSERT TIINSERT ARTICLE HERETLE HERE", "", "T",
+                     "T"},
+        BoundaryCase{"article marker formed by an empty text stays", kUtf8, "INSERT ARTINSERT ARTICLE HEREICLE HERE", "",
+                     "T", "INSERT ARTICLE HERE"},
+        BoundaryCase{"date marker from one copy of the text into the next", kUtf8,
+                     "INSERT ARTICLE HEREINSERT ARTICLE HERE", "HERE INSERT DATE ", "T", "HERE [D] INSERT DATE "},
+        BoundaryCase{"date marker from text into title", kUtf8, "INSERT ARTICLE HEREINSERT TITLE HERE", "INSERT ",
+                     "DATE HERE", "[D]"},
+        BoundaryCase{"date marker over template, title and template", kSingle,
+                     "INSERT INSERT TITLE HERE HERE|INSERT ARTICLE HERE", "x", "DATE", "[D]|x"},
+        BoundaryCase{"title marker from title into template stays", kUtf8, "INSERT TITLE HERETLE HERE INSERT ARTICLE HERE",
+                     "x", "INSERT TI", "INSERT TITLE HERE x"},
+        BoundaryCase{"an address ends with the text", kUtf8, "INSERT ARTICLE HEREINSERT TITLE HERE", "http://a", "T",
+                     LINK("http://a") "T"},
+        // Markers inside the inserted pieces, in every copy.
+        BoundaryCase{"markers in the text, twice", kSingle, "INSERT ARTICLE HERE|INSERT ARTICLE HERE",
+                     "INSERT TITLE HERE INSERT DATE HERE INSERT ARTICLE HERE", "T",
+                     "T [D] INSERT ARTICLE HERE|T [D] INSERT ARTICLE HERE"},
+        BoundaryCase{"date marker in a title that the text holds", kUtf8, "INSERT ARTICLE HERE", "<INSERT TITLE HERE>",
+                     "INSERT DATE HERE", "<[D]>"},
+        // Double-byte characters across the joins.
+        BoundaryCase{"lead byte before a template marker", kDouble,
+                     "\x81INSERT TITLE HERE|\x81\x81INSERT TITLE HERE|INSERT ARTICLE HERE", "x", "T",
+                     "\x81INSERT TITLE HERE|\x81\x81T|x"},
+        BoundaryCase{"text ending in a lead byte hides a title marker", kDouble, "INSERT ARTICLE HEREINSERT TITLE HERE",
+                     "a\x82", "T", "a\x82INSERT TITLE HERE"},
+        BoundaryCase{"text ending in a lead byte frees a title marker", kDouble,
+                     "INSERT ARTICLE HERE\x81INSERT TITLE HERE", "a\x82", "T", "a\x82\x81T"},
+        BoundaryCase{"template lead byte without the text's", kDouble, "INSERT ARTICLE HERE\x81INSERT TITLE HERE", "a",
+                     "T", "a\x81INSERT TITLE HERE"},
+        BoundaryCase{"title ending in a lead byte hides a date marker", kDouble,
+                     "INSERT ARTICLE HEREINSERT TITLE HEREINSERT DATE HERE", "x", "t\x82", "xt\x82INSERT DATE HERE"},
+        BoundaryCase{"first copy of the text hides the marker in the second", kDouble,
+                     "INSERT ARTICLE HEREINSERT ARTICLE HERE", "INSERT TITLE HERE\x82", "T",
+                     "T\x82INSERT TITLE HERE\x82"},
+        BoundaryCase{"text ending in a lead byte shifts the template up to the next copy", kDouble,
+                     "INSERT ARTICLE HERE\x82\x83INSERT ARTICLE HERE", "INSERT TITLE HERE\x82", "T",
+                     "T\x82\x82\x83INSERT TITLE HERE\x82"},
+        BoundaryCase{"lead byte before a line break or an address in the text", kDouble, "INSERT ARTICLE HERE",
+                     "\x82\r\n\x82\x82\r\n\x82http://a \x82\x82http://b", "T",
+                     "\x82\r\n\x82\x82<br>\r\n\x82http://a \x82\x82" LINK("http://b")},
+        BoundaryCase{"lead byte and trail byte values in UTF-8", kUtf8,
+                     "\xC3INSERT TITLE HERE \x81INSERT ARTICLE HERE|INSERT DATE HERE", "\xE3\x81", "T",
+                     "\xC3T \x81\xE3\x81|[D]"},
+        BoundaryCase{"every byte a character in a single-byte page", kSingle, "\x81INSERT ARTICLE HERE\x82INSERT TITLE HERE",
+                     "\x82", "T", "\x81\x82\x82T"}),
+    [](const ::testing::TestParamInfo<BoundaryCase>& param) {
+        std::string name = param.param.name;
+        for (char& c : name) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+        return name;
+    });
+
+TEST(ArticlePageBuilderDoubleByteTest, ALeadByteBeforeTheArticleMarkerHidesIt) {
+    ScopedCodePage codePage(CodePageKind::DoubleByte);
+    const TextBuffer date("[D]");
+    EXPECT_FALSE(ArticlePageBuilder::BuildArticlePage(TextBuffer("\x81INSERT ARTICLE HERE"), TextBuffer("x"),
+                                                      TextBuffer("T"), date));
+    std::optional<TextBuffer> built = ArticlePageBuilder::BuildArticlePage(
+        TextBuffer("\x81INSERT ARTICLE HERE\x81\x81INSERT ARTICLE HERE"), TextBuffer("x"), TextBuffer("T"), date);
+    ASSERT_TRUE(built.has_value());
+    EXPECT_EQ(std::string(built->Bytes()), "\x81INSERT ARTICLE HERE\x81\x81x");
+}
+
+// Megabytes of lead bytes in the template, the text and the title: every character boundary
+// is walked once, whatever the code page.
+TEST(ArticlePageBuilderDoubleByteTest, LongRunsOfLeadBytes) {
+    const std::string leads(2 << 20, '\x81');
+    for (CodePageKind kind : {CodePageKind::SingleByte, CodePageKind::DoubleByte, CodePageKind::Utf8}) {
+        ScopedCodePage codePage(kind);
+        std::optional<TextBuffer> built = ArticlePageBuilder::BuildArticlePage(
+            TextBuffer(leads + "INSERT ARTICLE HERE" + leads + "INSERT TITLE HERE"), TextBuffer(leads + "I"),
+            TextBuffer(leads + "INSERT DATE HERE"), TextBuffer("[D]"));
+        ASSERT_TRUE(built.has_value());
+        EXPECT_TRUE(built->Bytes() == leads + leads + "I" + leads + leads + "[D]");
+    }
+}
+
 TEST(ArticlePageDateTest, EnglishNamesAndTwoDigitDays) {
     struct Case {
         int year, month, day, weekday;

@@ -102,6 +102,12 @@ struct CutCase {
 
 TEST(TextBufferTest, CutsClampTheirArguments) {
     const TextBuffer five("abcde");
+    // AppendMid adds to a text what Mid gives, with the same clamping.
+    const auto appended = [&](std::int32_t first, std::int32_t count) {
+        TextBuffer text("x");
+        text.AppendMid(five, first, count);
+        return text;
+    };
     const CutCase cases[] = {
         {"Left negative", five.Left(-1), ""},
         {"Left 0", five.Left(0), ""},
@@ -117,6 +123,11 @@ TEST(TextBufferTest, CutsClampTheirArguments) {
         {"Mid -2,2", five.Mid(-2, 2), "ab"},
         {"Mid 1,-1", five.Mid(1, -1), ""},
         {"Mid 1,3", five.Mid(1, 3), "bcd"},
+        {"AppendMid 1,3", appended(1, 3), "xbcd"},
+        {"AppendMid 3,largest", appended(3, 2147483647), "xde"},
+        {"AppendMid 6,1", appended(6, 1), "x"},
+        {"AppendMid -1,-1", appended(-1, -1), "x"},
+        {"AppendMid 0,5", appended(0, 5), "xabcde"},
     };
     for (const CutCase& c : cases) EXPECT_EQ(S(c.result), c.expected) << c.name;
 }

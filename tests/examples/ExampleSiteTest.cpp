@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/CommandSettings.h"
 #include "cli/ProcessRunner.h"
 #include "fakes/ScratchFolder.h"
 
@@ -33,18 +34,15 @@ std::size_t Count(const std::string& text, const std::string& part) {
 
 class ExampleSiteTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        fs::copy(QUILLORA_EXAMPLES_DIR, folder.Path(), fs::copy_options::recursive);
-        fs::create_directories(config.Path());
-    }
+    void SetUp() override { fs::copy(QUILLORA_EXAMPLES_DIR, folder.Path(), fs::copy_options::recursive); }
 
     // quillora-create run from inside the site, as the README shows.
     testing::ProcessResult Create(const std::string& title) {
+        const std::string up = std::string("..") + testing::kSep;
         return testing::RunProcess(QUILLORA_CREATE_PATH,
-                                   {"--title", title, "--text-file", "../first-issue.txt", "--template", "../template.html",
+                                   {"--title", title, "--text-file", up + "first-issue.txt", "--template", up + "template.html",
                                     "--index"},
-                                   {"XDG_CONFIG_HOME=" + config.Path().string(), "HOME=" + config.Path().string()}, "",
-                                   Site().string());
+                                   settings.Environment(), "", Site().string());
     }
 
     fs::path Site() const { return folder.Path() / "site"; }
@@ -71,7 +69,7 @@ protected:
     }
 
     testing::ScratchFolder folder;
-    testing::ScratchFolder config;
+    testing::CommandSettings settings;
 };
 
 TEST_F(ExampleSiteTest, FirstArticleGivesAPageAndAnIndexWithWorkingLinks) {

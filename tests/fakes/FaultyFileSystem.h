@@ -15,7 +15,13 @@ public:
     FaultyFileSystem() : owned_(std::make_unique<NativeFileSystem>()), inner_(*owned_) {}
     explicit FaultyFileSystem(FileSystem& inner) : inner_(inner) {}
 
-    enum class Step { OpenForReading, SizeOf, Read, CreateBeside, Write, ShortWrite, Flush, Close, Rename, Exists, Remove, Lock };
+    enum class Step {
+        OpenForReading, SizeOf, Read, Close,
+        ResolveLinks, Inspect,
+        CreateBeside, TakeIdentity, Write, ShortWrite, Flush, PutInPlace,
+        KeepCopy, OpenInPlace, Truncate, PutBack,
+        Exists, Remove, Lock, LockFolder,
+    };
 
     void FailAt(Step step, int nthCall = 1) { failAt_[step] = calls_[step] + nthCall; }
     int Calls(Step step) const {
@@ -33,8 +39,24 @@ public:
         if (Fails(Step::Read)) return -1;
         return inner_.Read(file, into, count);
     }
-    bool CreateBeside(const std::string& target, Handle& file, std::string& temporaryPath) override {
-        return !Fails(Step::CreateBeside) && inner_.CreateBeside(target, file, temporaryPath);
+    // A failing close still releases the handle, as close(2) does.
+    bool Close(Handle file) override {
+        bool closed = inner_.Close(file);
+        return !Fails(Step::Close) && closed;
+    }
+
+    bool ResolveLinks(const std::string& path, std::string& resolved) override {
+        return !Fails(Step::ResolveLinks) && inner_.ResolveLinks(path, resolved);
+    }
+    bool Inspect(const std::string& path, Facts& facts) override {
+        return !Fails(Step::Inspect) && inner_.Inspect(path, facts);
+    }
+
+    bool CreateBeside(const std::string& target, Handle& file) override {
+        return !Fails(Step::CreateBeside) && inner_.CreateBeside(target, file);
+    }
+    bool TakeIdentity(Handle file, const std::string& target) override {
+        return !Fails(Step::TakeIdentity) && inner_.TakeIdentity(file, target);
     }
     // A short write puts half of the bytes on the disk; the next write then finds the disk full.
     std::int64_t Write(Handle file, const char* bytes, std::size_t count) override {
@@ -47,19 +69,37 @@ public:
         return inner_.Write(file, bytes, count);
     }
     bool Flush(Handle file) override { return !Fails(Step::Flush) && inner_.Flush(file); }
-    // A failing close still releases the descriptor, as close(2) does.
-    bool Close(Handle file) override {
-        bool closed = inner_.Close(file);
-        return !Fails(Step::Close) && closed;
+    // A failing placement ends the new file as the real one does.
+    Placed PutInPlace(Handle file, const std::string& target, Placing placing) override {
+        if (Fails(Step::PutInPlace)) {
+            inner_.Discard(file);
+            return Placed::Failed;
+        }
+        return inner_.PutInPlace(file, target, placing);
     }
-    bool Rename(const std::string& from, const std::string& to) override {
-        return !Fails(Step::Rename) && inner_.Rename(from, to);
+    void Discard(Handle file) override { inner_.Discard(file); }
+
+    bool KeepCopy(const std::string& target, Handle& copy) override {
+        return !Fails(Step::KeepCopy) && inner_.KeepCopy(target, copy);
     }
+    bool OpenInPlace(const std::string& target, Handle& file) override {
+        return !Fails(Step::OpenInPlace) && inner_.OpenInPlace(target, file);
+    }
+    bool Truncate(Handle file, std::int64_t size) override { return !Fails(Step::Truncate) && inner_.Truncate(file, size); }
+    bool PutBack(Handle copy) override { return !Fails(Step::PutBack) && inner_.PutBack(copy); }
+    void ReleaseCopy(Handle copy, bool remove) override { inner_.ReleaseCopy(copy, remove); }
+    void RecoverKeptCopies() override { inner_.RecoverKeptCopies(); }
+
     bool Exists(const std::string& path) override { return !Fails(Step::Exists) && inner_.Exists(path); }
     bool Remove(const std::string& path) override { return !Fails(Step::Remove) && inner_.Remove(path); }
     bool Lock(const std::string& path, Handle& lock) override { return !Fails(Step::Lock) && inner_.Lock(path, lock); }
+    bool LockFolder(const std::string& folder, Handle& lock) override {
+        return !Fails(Step::LockFolder) && inner_.LockFolder(folder, lock);
+    }
     void Unlock(Handle lock) override { inner_.Unlock(lock); }
-    std::string ResolveLinks(const std::string& path) override { return inner_.ResolveLinks(path); }
+
+    // Every disk is full from now on, or no longer.
+    void SetDiskFull(bool full) { diskFull_ = full; }
 
 private:
     bool Fails(Step step) {

@@ -50,6 +50,13 @@ public:
         return true;
     }
     void CloseKey(Key key) override { open_.erase(key); }
+    // One process: the lock only has to be taken and given back in pairs.
+    bool LockValues() override {
+        if (refuseAll || valuesLocked) return false;
+        valuesLocked = true;
+        return true;
+    }
+    void UnlockValues() override { valuesLocked = false; }
 
     // A value under HKEY_CURRENT_USER, by its full path such as "Software\\Tessaline\\Quillora\\LU".
     void Put(const std::string& keyPath, const std::string& name, RegistryType type, const std::string& data) {
@@ -75,6 +82,7 @@ public:
 
     bool refuseAll = false;
     bool refuseWrites = false;
+    bool valuesLocked = false;
 
 private:
     static std::string Lower(std::string text) {

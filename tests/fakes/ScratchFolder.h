@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "fakes/PlatformPath.h"
+
 namespace quillora::testing {
 
 // A new folder under the system's temporary folder, removed with everything in it at the end.
@@ -25,14 +27,20 @@ public:
     }
     ~ScratchFolder() {
         std::error_code ignored;
+        // What a test made read-only goes too (Windows deletes no read-only file).
+        for (auto entry = std::filesystem::recursive_directory_iterator(path_, ignored);
+             entry != std::filesystem::recursive_directory_iterator(); entry.increment(ignored)) {
+            std::filesystem::permissions(entry->path(), std::filesystem::perms::owner_write,
+                                         std::filesystem::perm_options::add | std::filesystem::perm_options::nofollow, ignored);
+        }
         std::filesystem::remove_all(path_, ignored);
     }
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
 
     const std::filesystem::path& Path() const { return path_; }
-    // The full path of a name inside the folder.
-    std::string operator/(std::string_view name) const { return (path_ / name).string(); }
+    // The full path of a name inside the folder; a '/' in name stands for the platform's separator.
+    std::string operator/(std::string_view name) const { return (path_ / name).make_preferred().string(); }
 
     static void Write(const std::string& path, std::string_view bytes) {
         std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

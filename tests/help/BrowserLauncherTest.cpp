@@ -33,7 +33,7 @@ protected:
     std::string PagePath() const { return scratch / kHelpPageFileName; }
 
     testing::ScratchFolder scratch;
-    testing::FixedTempFolder temporary{scratch.Path().string() + "/"};
+    testing::FixedTempFolder temporary{scratch.Path().string() + testing::kSep};
     testing::FaultyFileSystem fileSystem;
     testing::FakeMessageBoxes boxes;
     testing::FakeShell shell;
@@ -86,13 +86,22 @@ TEST_F(BrowserLauncherTest, RedirectPageHoldsTheAddressTwiceUnescaped) {
     EXPECT_TRUE(boxes.shown.empty());
 }
 
-TEST_F(BrowserLauncherTest, RedirectPageUsesAPagePathThatIsAlreadySet) {
-    TextBuffer pagePath((scratch / "chosen.html"));
+// The folder is checked before the page is written: a path set earlier stays only while it lies
+// in the folder that the check gives now.
+TEST_F(BrowserLauncherTest, RedirectPageGoesIntoTheFolderCheckedJustBefore) {
+    TextBuffer pagePath(PagePath());
     EXPECT_TRUE(launcher.OpenViaRedirectPage("http://a.example/", false, pagePath));
-    EXPECT_EQ(pagePath.Bytes(), scratch / "chosen.html");
-    EXPECT_EQ(temporary.queries, 0);
-    EXPECT_EQ(testing::ScratchFolder::Read(scratch / "chosen.html"), RedirectPageFor("http://a.example/"));
-    EXPECT_FALSE(std::filesystem::exists(PagePath()));
+    EXPECT_EQ(pagePath.Bytes(), PagePath());
+    EXPECT_EQ(temporary.queries, 1);
+
+    testing::ScratchFolder moved;
+    temporary.folder = moved.Path().string() + testing::kSep;
+    EXPECT_TRUE(launcher.OpenViaRedirectPage("http://b.example/", false, pagePath));
+    EXPECT_EQ(pagePath.Bytes(), moved / kHelpPageFileName);
+    EXPECT_EQ(temporary.queries, 2);
+    EXPECT_EQ(testing::ScratchFolder::Read(moved / kHelpPageFileName), RedirectPageFor("http://b.example/"));
+    EXPECT_EQ(testing::ScratchFolder::Read(PagePath()), RedirectPageFor("http://a.example/"));
+    EXPECT_EQ(shell.opened, (std::vector<std::string>{PagePath(), moved / kHelpPageFileName}));
 }
 
 TEST_F(BrowserLauncherTest, TwoBannerClicksRewriteTheSameFileAndOpenItTwice) {
@@ -102,7 +111,7 @@ TEST_F(BrowserLauncherTest, TwoBannerClicksRewriteTheSameFileAndOpenItTwice) {
     EXPECT_TRUE(launcher.OpenViaRedirectPage("http://first.example/", true, pagePath));
     EXPECT_EQ(testing::ScratchFolder::Read(PagePath()), RedirectPageFor("http://first.example/"));
     EXPECT_EQ(shell.opened, (std::vector<std::string>{PagePath(), PagePath()}));
-    EXPECT_EQ(temporary.queries, 1);
+    EXPECT_EQ(temporary.queries, 2);  // checked before each write
 }
 
 TEST_F(BrowserLauncherTest, RefusedRedirectNamesTheAddressAndKeepsThePage) {
@@ -118,7 +127,7 @@ TEST_F(BrowserLauncherTest, RefusedRedirectNamesTheAddressAndKeepsThePage) {
 }
 
 TEST_F(BrowserLauncherTest, AFailedRedirectWriteShowsOnlyTheWriteMessageAndOpensNothing) {
-    for (Step step : {Step::CreateBeside, Step::ShortWrite, Step::Flush, Step::Rename}) {
+    for (Step step : {Step::CreateBeside, Step::ShortWrite, Step::Flush, Step::PutInPlace}) {
         testing::FaultyFileSystem faulty;
         FileIo faultyFiles(faulty, messages);
         BrowserLauncher faultyLauncher(faultyFiles, shell, temporary);
@@ -133,34 +142,36 @@ TEST_F(BrowserLauncherTest, AFailedRedirectWriteShowsOnlyTheWriteMessageAndOpens
     }
 }
 
-TEST_F(BrowserLauncherTest, HelpPathsAreSetTogetherWhenEitherIsEmpty) {
+TEST_F(BrowserLauncherTest, HelpPathsAreSetTogetherFromTheFolderCheckedNow) {
     const std::string page = PagePath();
     const std::string picture = scratch / kHelpPictureFileName;
     struct Case {
         const char* name;
         std::string pageBefore;
         std::string pictureBefore;
-        std::string pageAfter;
-        std::string pictureAfter;
-        int queries;
+        bool stayed;
     };
     const Case cases[] = {
-        {"both empty", "", "", page, picture, 1},
-        {"picture empty", "/elsewhere/p.html", "", page, picture, 1},
-        {"page empty", "", "/elsewhere/b.gif", page, picture, 1},
-        {"both set", "/elsewhere/p.html", "/elsewhere/b.gif", "/elsewhere/p.html", "/elsewhere/b.gif", 0},
+        {"both empty", "", "", false},
+        {"picture empty", page, "", false},
+        {"page empty", "", picture, false},
+        {"both set elsewhere", "/elsewhere/p.html", "/elsewhere/b.gif", false},
+        {"one set elsewhere", page, "/elsewhere/b.gif", false},
+        {"both set in the folder", page, picture, true},
     };
     for (const Case& c : cases) {
         temporary.queries = 0;
         TextBuffer pagePath(c.pageBefore);
         TextBuffer picturePath(c.pictureBefore);
-        launcher.FillHelpPaths(pagePath, picturePath);
-        EXPECT_EQ(pagePath.Bytes(), c.pageAfter) << c.name;
-        EXPECT_EQ(picturePath.Bytes(), c.pictureAfter) << c.name;
-        EXPECT_EQ(temporary.queries, c.queries) << c.name;
+        EXPECT_EQ(launcher.FillHelpPaths(pagePath, picturePath), c.stayed) << c.name;
+        EXPECT_EQ(pagePath.Bytes(), page) << c.name;
+        EXPECT_EQ(picturePath.Bytes(), picture) << c.name;
+        EXPECT_EQ(temporary.queries, 1) << c.name;
     }
 }
 
+#ifndef _WIN32
+// Symbolic links, as a POSIX system has them.
 TEST_F(BrowserLauncherTest, ALinkPlantedAtThePagePathIsReplacedNotWrittenThrough) {
     const std::string outside = scratch / "outside.txt";
     testing::ScratchFolder::Write(outside, "not yours");
@@ -171,6 +182,7 @@ TEST_F(BrowserLauncherTest, ALinkPlantedAtThePagePathIsReplacedNotWrittenThrough
     EXPECT_FALSE(std::filesystem::is_symlink(PagePath()));
     EXPECT_EQ(testing::ScratchFolder::Read(PagePath()), RedirectPageFor("http://a.example/"));
 }
+#endif
 
 }  // namespace
 }  // namespace quillora

@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
+#ifndef _WIN32
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "LyingTempFolder.h"
+#endif
 #include "fakes/FakeMessageBoxes.h"
 #include "fakes/FakeShell.h"
 #include "fakes/FaultyFileSystem.h"
@@ -98,7 +102,7 @@ protected:
     }
 
     testing::ScratchFolder scratch;
-    testing::FixedTempFolder temporary{scratch.Path().string() + "/"};
+    testing::FixedTempFolder temporary{scratch.Path().string() + testing::kSep};
     testing::FaultyFileSystem fileSystem;
     testing::FakeMessageBoxes boxes;
     testing::FakeShell shell;
@@ -133,7 +137,7 @@ TEST_F(HelpPageTest, TwoClicksRewriteBothFilesAndOpenThePageTwice) {
     EXPECT_EQ(testing::ScratchFolder::Read(PagePath()), HelpPageBytes(branded));
     EXPECT_EQ(testing::ScratchFolder::Read(PicturePath()), std::string(resources::HelpPicture()));
     EXPECT_EQ(shell.opened, (std::vector<std::string>{PagePath(), PagePath()}));
-    EXPECT_EQ(temporary.queries, 1);
+    EXPECT_EQ(temporary.queries, 4);  // the folder is checked before each of the four writes
 }
 
 TEST_F(HelpPageTest, HelpAndBannerShareThePageFile) {
@@ -149,7 +153,7 @@ TEST_F(HelpPageTest, HelpAndBannerShareThePageFile) {
     EXPECT_EQ(testing::ScratchFolder::Read(PagePath()), redirect);
     EXPECT_TRUE(helpPicturePath.IsEmpty());
     EXPECT_TRUE(ClickHelp());
-    EXPECT_EQ(temporary.queries, 2);
+    EXPECT_EQ(temporary.queries, 3);
     EXPECT_EQ(helpPagePath.Bytes(), PagePath());
     EXPECT_EQ(testing::ScratchFolder::Read(PagePath()), HelpPageBytes());
 
@@ -159,7 +163,7 @@ TEST_F(HelpPageTest, HelpAndBannerShareThePageFile) {
     EXPECT_EQ(testing::ScratchFolder::Read(PagePath()), redirect);
     EXPECT_EQ(testing::ScratchFolder::Read(PicturePath()), "picture as left");
     EXPECT_EQ(shell.opened, (std::vector<std::string>{PagePath(), PagePath(), PagePath()}));
-    EXPECT_EQ(temporary.queries, 2);
+    EXPECT_EQ(temporary.queries, 4);
     EXPECT_TRUE(boxes.shown.empty());
 }
 
@@ -174,14 +178,14 @@ TEST_F(HelpPageTest, AFailedWriteShowsItsOwnMessageThenTheHelpMessage) {
         {"read-only folder, page", Step::CreateBeside, 1, true},
         {"full disk, page", Step::ShortWrite, 1, true},
         {"flush, page", Step::Flush, 1, true},
-        {"rename, page", Step::Rename, 1, true},
+        {"putting the page in place", Step::PutInPlace, 1, true},
         {"read-only folder, picture", Step::CreateBeside, 2, false},
         {"full disk, picture", Step::ShortWrite, 2, false},
-        {"rename, picture", Step::Rename, 2, false},
+        {"putting the picture in place", Step::PutInPlace, 2, false},
     };
     for (const Case& c : cases) {
         testing::ScratchFolder folder;
-        testing::FixedTempFolder place(folder.Path().string() + "/");
+        testing::FixedTempFolder place(folder.Path().string() + testing::kSep);
         testing::FaultyFileSystem faulty;
         FileIo faultyFiles(faulty, messages);
         BrowserLauncher faultyLauncher(faultyFiles, shell, place);
@@ -212,22 +216,38 @@ TEST_F(HelpPageTest, ARefusedPageShowsOnlyTheHelpMessage) {
     }
 }
 
+#ifndef _WIN32
+// Links planted at both names, to set-user-ID files: the links are replaced by files of the
+// help's own, with the mode of a new file, and the files they pointed to stay as they were.
 TEST_F(HelpPageTest, LinksPlantedAtTheHelpFilesAreReplacedNotWrittenThrough) {
     const std::string outsidePage = scratch / "outside.html";
     const std::string outsidePicture = scratch / "outside.gif";
     testing::ScratchFolder::Write(outsidePage, "someone else's page");
     testing::ScratchFolder::Write(outsidePicture, "someone else's picture");
+    ASSERT_EQ(::chmod(outsidePage.c_str(), 04755), 0);
+    ASSERT_EQ(::chmod(outsidePicture.c_str(), 06755), 0);
     std::filesystem::create_symlink(outsidePage, PagePath());
     std::filesystem::create_symlink(outsidePicture, PicturePath());
 
     EXPECT_TRUE(ClickHelp());
     EXPECT_EQ(testing::ScratchFolder::Read(outsidePage), "someone else's page");
     EXPECT_EQ(testing::ScratchFolder::Read(outsidePicture), "someone else's picture");
-    EXPECT_FALSE(std::filesystem::is_symlink(PagePath()));
-    EXPECT_FALSE(std::filesystem::is_symlink(PicturePath()));
     EXPECT_EQ(testing::ScratchFolder::Read(PagePath()), HelpPageBytes());
+    EXPECT_EQ(testing::ScratchFolder::Read(PicturePath()), std::string(resources::HelpPicture()));
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    const mode_t newFile = S_IFREG | (0666 & ~mask);
+    const std::pair<std::string, mode_t> expected[] = {
+        {PagePath(), newFile}, {PicturePath(), newFile}, {outsidePage, S_IFREG | 04755}, {outsidePicture, S_IFREG | 06755}};
+    for (const auto& [path, mode] : expected) {
+        struct stat info {};
+        ASSERT_EQ(::lstat(path.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode, mode) << path;
+    }
 }
+#endif
 
+#ifndef _WIN32
 // The real temporary folder, in a scratch folder standing for the system's.
 class HelpInTempFolderTest : public HelpPageTest {
 protected:
@@ -283,9 +303,69 @@ TEST_F(HelpInTempFolderTest, WithoutAnyUsableFolderTheWriteFailsWithItsMessage) 
     EXPECT_TRUE(shell.opened.empty());
 
     boxes.shown.clear();
-    EXPECT_FALSE(launcher.OpenViaRedirectPage("http://a.example/", true, helpPagePath));
+    BrowserLauncher placedLauncher(files, shell, place);
+    EXPECT_FALSE(placedLauncher.OpenViaRedirectPage("http://a.example/", true, helpPagePath));
     ExpectMessages({WriteMessage(page)});
 }
+
+// Between two Help clicks the private folder is swapped for one that is not safe: the second
+// click checks it again, writes nothing into it, and moves both files to the fallback folder.
+TEST_F(HelpInTempFolderTest, AFolderSwappedBetweenTwoClicksIsNeverWrittenInto) {
+    const std::string elsewhere = scratch / "elsewhere";
+    struct Case {
+        const char* what;
+        std::function<void(const std::string&)> swap;  // puts something else where the folder was
+    };
+    const Case cases[] = {
+        {"a folder that others may write",
+         [](const std::string& at) {
+             std::filesystem::create_directory(at);
+             EXPECT_EQ(::chmod(at.c_str(), 0777), 0);
+         }},
+        {"a folder of another user",
+         [](const std::string& at) {
+             std::filesystem::create_directory(at);
+             EXPECT_EQ(::chown(at.c_str(), 65534, 65534), 0);
+         }},
+        {"a link to another folder",
+         [&](const std::string& at) {
+             std::filesystem::create_directory(elsewhere);
+             std::filesystem::create_directory_symlink(elsewhere, at);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        helpPagePath.Clear();
+        helpPicturePath.Clear();
+        shell.opened.clear();
+        PosixTempFolder place(Places(), ::geteuid());
+        BrowserLauncher placedLauncher(files, shell, place);
+        HelpPage placedHelp(files, messages, placedLauncher);
+
+        EXPECT_TRUE(ClickHelp(placedHelp));
+        const std::string first = RunEntry() + "/" + kHelpPageFileName;
+        EXPECT_EQ(helpPagePath.Bytes(), first);
+        std::filesystem::rename(RunEntry(), scratch / "taken away");
+        c.swap(RunEntry());
+
+        EXPECT_TRUE(ClickHelp(placedHelp));
+        EXPECT_TRUE(std::filesystem::is_empty(RunEntry())) << "written into the swapped folder";
+        EXPECT_EQ(helpPagePath.Bytes(), FallbackFolder() + kHelpPageFileName);
+        EXPECT_EQ(helpPicturePath.Bytes(), FallbackFolder() + kHelpPictureFileName);
+        EXPECT_EQ(testing::ScratchFolder::Read(FallbackFolder() + kHelpPageFileName), HelpPageBytes());
+        EXPECT_EQ(shell.opened, (std::vector<std::string>{first, FallbackFolder() + kHelpPageFileName}));
+        // The banner's page too goes only where the check allows.
+        EXPECT_TRUE(placedLauncher.OpenViaRedirectPage("http://a.example/", true, helpPagePath));
+        EXPECT_TRUE(std::filesystem::is_empty(RunEntry()));
+
+        std::filesystem::remove_all(scratch / "taken away");
+        std::filesystem::remove(RunEntry());  // the link, or the empty folder
+        std::filesystem::remove_all(elsewhere);
+        std::filesystem::remove_all(scratch / "cache/quillora");
+    }
+    EXPECT_TRUE(boxes.shown.empty());
+}
+#endif
 
 }  // namespace
 }  // namespace quillora

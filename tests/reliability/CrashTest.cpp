@@ -1,6 +1,9 @@
 // Writers killed with SIGKILL at random moments (a fixed seed, so every run kills at the same
-// offsets): after every kill the file they were replacing holds exactly its former or its new
-// content, whole, and can be read as what it is.
+// offsets): after every kill, once the next run has put right what the killed one left (which
+// every read and write does first), the file holds exactly its former or its new content, whole,
+// and nothing else is left beside it or in the state folder. Each test runs with O_TMPFILE and
+// without it, as on file systems that lack it. With it, a killed writer leaves no name at all
+// but in the instant between naming its new file and renaming it over the target.
 
 #include <gtest/gtest.h>
 
@@ -43,34 +46,46 @@ struct Tally {
     int checks = 0;
     int midStep = 0;     // killed while a step was under way
     int midStepNew = 0;  // ... and the step had already replaced the file
-    int leftovers = 0;   // temporary files that a killed writer left behind
+    int leftovers = 0;   // named new files that a killed writer left, until the next run
+    int keptCopies = 0;  // copies of files being written in place, put back by the next run
     std::int64_t steps = 0;
 
     void Print(const char* what) const {
         std::cout << what << ": " << kills << " kills, " << checks << " checks, " << steps << " steps finished; "
                   << midStep << " kills during a step (" << midStepNew << " found the new content, "
-                  << midStep - midStepNew << " the former), " << leftovers << " temporary files left behind\n";
+                  << midStep - midStepNew << " the former); the next run removed " << leftovers
+                  << " named new files and put back " << keptCopies << " kept copies\n";
     }
 };
 
-class CrashTest : public ::testing::Test {
+// The parameter: whether new files can be made without a name (O_TMPFILE).
+class CrashTest : public ::testing::TestWithParam<bool> {
 protected:
     std::chrono::microseconds Delay() {
         return std::chrono::microseconds(std::uniform_int_distribution<int>(0, kLongestDelayMicroseconds)(random));
     }
 
-    // Removes whatever a killed writer left in the folder besides the named files; counts it.
-    static int RemoveLeftovers(const std::filesystem::path& where, const std::set<std::string>& keep) {
-        int removed = 0;
+    // What the next run does first: counts what the killed writer left beside the files in keep
+    // and in the state folder, puts it right, and checks that nothing is left.
+    void PutRight(const std::filesystem::path& where, const std::set<std::string>& keep, Tally& tally) {
         for (const auto& entry : std::filesystem::directory_iterator(where)) {
-            if (keep.count(entry.path().filename().string()) == 0 && entry.is_regular_file()) {
-                EXPECT_EQ(entry.path().filename().string().find(".broken-"), std::string::npos)
-                    << "a hive file was found unreadable and put aside";
-                std::filesystem::remove(entry.path());
-                ++removed;
+            if (keep.count(entry.path().filename().string()) == 0) ++tally.leftovers;
+        }
+        if (std::filesystem::exists(stateFolder)) {
+            for (const auto& entry : std::filesystem::directory_iterator(stateFolder)) {
+                if (entry.path().filename().string().rfind("kept-", 0) == 0) ++tally.keptCopies;
             }
         }
-        return removed;
+        PosixFileSystem next({stateFolder, GetParam()});
+        next.RecoverKeptCopies();
+        for (const auto& entry : std::filesystem::directory_iterator(where)) {
+            EXPECT_EQ(keep.count(entry.path().filename().string()), 1u) << "left beside the file: " << entry.path();
+        }
+        if (std::filesystem::exists(stateFolder)) {
+            for (const auto& entry : std::filesystem::directory_iterator(stateFolder)) {
+                ADD_FAILURE() << "left in the state folder: " << entry.path();
+            }
+        }
     }
 
     // Which of the two states the file is in: the child's last finished step, or the step it
@@ -97,8 +112,10 @@ protected:
     }
 
     ScratchFolder folder;
+    ScratchFolder stateHome;
+    const std::string stateFolder = stateHome / "quillora";
     std::mt19937 random{20261211};
-    PosixFileSystem files;
+    PosixFileSystem files{{stateFolder, GetParam()}};
     testing::FakeMessageBoxes boxes;
     TextBuffer caption{"Quillora"};
     Messages messages{boxes, caption};
@@ -113,20 +130,37 @@ std::string Version(std::int64_t n) {
     return "version " + number + "\n" + std::string(size, static_cast<char>('a' + n % 26)) + "\nend of version " + number + "\n";
 }
 
-TEST_F(CrashTest, AFileRewrittenWholeIsAlwaysOneCompleteVersion) {
-    const std::string path = folder / "page.html";
-    ScratchFolder::Write(path, Version(0));
-    Tally tally;
-    std::int64_t state = 0;
-    for (int round = 0; round < kRounds; ++round) {
-        const KillLoop::Report report = KillLoop::RunAndKill(
-            [&](std::int64_t n) { return fileIo.WriteWholeFile(TextBuffer(path), Version(n)); }, state, Delay());
-        state = StateAfter(state, report, ScratchFolder::Read(path), Version, tally);
-        ASSERT_NE(state, -1) << "round " << round;
-        tally.leftovers += RemoveLeftovers(folder.Path(), {"page.html"});
+// A plain file is replaced by its new file; a file with a second name is written in place.
+TEST_P(CrashTest, AFileRewrittenWholeIsAlwaysOneCompleteVersion) {
+    for (bool secondName : {false, true}) {
+        SCOPED_TRACE(secondName ? "written in place" : "replaced");
+        const std::string path = folder / "page.html";
+        ScratchFolder::Write(path, Version(0));
+        std::set<std::string> keep{"page.html"};
+        if (secondName) {
+            std::filesystem::create_hard_link(path, folder / "mirror.html");
+            keep.insert("mirror.html");
+        }
+        Tally tally;
+        std::int64_t state = 0;
+        for (int round = 0; round < kRounds; ++round) {
+            const KillLoop::Report report = KillLoop::RunAndKill(
+                [&](std::int64_t n) { return fileIo.WriteWholeFile(TextBuffer(path), Version(n)); }, state, Delay());
+            PutRight(folder.Path(), keep, tally);
+            state = StateAfter(state, report, ScratchFolder::Read(path), Version, tally);
+            ASSERT_NE(state, -1) << "round " << round;
+            if (secondName) {
+                ASSERT_EQ(std::filesystem::hard_link_count(path), 2u);
+                ASSERT_EQ(ScratchFolder::Read(folder / "mirror.html"), Version(state));
+            }
+        }
+        tally.Print(secondName ? "whole-file writes in place" : "whole-file writes");
+        EXPECT_GT(tally.steps, 0) << "no write ever finished before its kill";
+        if (secondName) {
+            EXPECT_GT(tally.keptCopies, 0) << "no kill fell into a write in place";
+        }
+        std::filesystem::remove(folder / "mirror.html");
     }
-    tally.Print("whole-file writes");
-    EXPECT_GT(tally.steps, 0) << "no write ever finished before its kill";
 }
 
 const std::string kIndexPage = "<html><body>\r\n<h1>Articles</h1>\r\n<!--INSERT INDEX HERE-->\r\n</body></html>\r\n";
@@ -150,7 +184,7 @@ std::string IndexAfter(std::string page, std::int64_t first, std::int64_t last) 
     return page;
 }
 
-TEST_F(CrashTest, AnIndexPageBeingUpdatedIsAlwaysTheFormerOrTheNewPage) {
+TEST_P(CrashTest, AnIndexPageBeingUpdatedIsAlwaysTheFormerOrTheNewPage) {
     const std::string indexPath = folder / "index.html";
     ScratchFolder::Write(indexPath, kIndexPage);
     testing::FakeArticleForm form;
@@ -169,13 +203,13 @@ TEST_F(CrashTest, AnIndexPageBeingUpdatedIsAlwaysTheFormerOrTheNewPage) {
                 return updater.UpdateIndexPage(TextBuffer(folder / ArticleFile(n)));
             },
             state, Delay());
+        PutRight(folder.Path(), {"index.html"}, tally);
         const std::string atDone = IndexAfter(known, state, report.done);
         auto expected = [&](std::int64_t n) { return n == report.done ? atDone : IndexAfter(atDone, report.done, n); };
         const std::int64_t found = StateAfter(state, report, ScratchFolder::Read(indexPath), expected, tally);
         ASSERT_NE(found, -1) << "round " << round << ", page started after update " << pageStart;
         known = expected(found);
         state = found;
-        tally.leftovers += RemoveLeftovers(folder.Path(), {"index.html"});
         if (known.size() > kLargestIndexPage) {
             ScratchFolder::Write(indexPath, kIndexPage);
             known = kIndexPage;
@@ -191,7 +225,6 @@ TEST_F(CrashTest, AnIndexPageBeingUpdatedIsAlwaysTheFormerOrTheNewPage) {
 class UnflushedFileSystem : public PosixFileSystem {
 public:
     bool Flush(Handle) override { return true; }
-    bool Rename(const std::string& from, const std::string& to) override { return std::rename(from.c_str(), to.c_str()) == 0; }
 };
 
 const char kLu[] = "HKEY_CURRENT_USER\\Software\\Tessaline\\Quillora\\LU";
@@ -204,7 +237,7 @@ void ApplySettingsStep(SettingsStore& store, std::int64_t n, bool& stored) {
                         : store.WriteText("LU", "Template", TextBuffer(TemplatePathOf(n / 2)));
 }
 
-TEST_F(CrashTest, TheSettingsHiveBeingChangedIsAlwaysTheFormerOrTheNewFile) {
+TEST_P(CrashTest, TheSettingsHiveBeingChangedIsAlwaysTheFormerOrTheNewFile) {
     const std::string realFolder = folder / "config";
     const std::string mirrorFolder = folder / "mirror";
     const TextBuffer company("Tessaline");
@@ -231,6 +264,7 @@ TEST_F(CrashTest, TheSettingsHiveBeingChangedIsAlwaysTheFormerOrTheNewFile) {
                 return stored;
             },
             state, Delay());
+        PutRight(realFolder, {"registry.reg", "registry.reg.lock"}, tally);
 
         // The mirror takes the same steps, uninterrupted: the file after the last finished step,
         // and after the one under way.
@@ -252,11 +286,11 @@ TEST_F(CrashTest, TheSettingsHiveBeingChangedIsAlwaysTheFormerOrTheNewFile) {
         state = found;
 
         // And it reads as the settings of that state.
-        std::optional<HiveFile> hive = HiveFile::Parse(actual);
-        ASSERT_TRUE(hive.has_value()) << "round " << round;
-        const HiveValue* counter = hive->FindValue(kLu, "Counter");
-        const HiveValue* templatePath = hive->FindValue(kLu, "Template");
-        const HiveValue* terms = hive->FindValue(kLu, "Terms");
+        const HiveFile hive = HiveFile::Parse(actual);
+        ASSERT_TRUE(hive.KeptLines().empty()) << "round " << round;
+        const HiveValue* counter = hive.FindValue(kLu, "Counter");
+        const HiveValue* templatePath = hive.FindValue(kLu, "Template");
+        const HiveValue* terms = hive.FindValue(kLu, "Terms");
         ASSERT_NE(terms, nullptr);
         EXPECT_EQ(terms->data, testing::Dword(1));
         if (state >= 1) {
@@ -267,11 +301,13 @@ TEST_F(CrashTest, TheSettingsHiveBeingChangedIsAlwaysTheFormerOrTheNewFile) {
             ASSERT_NE(templatePath, nullptr);
             EXPECT_EQ(templatePath->data, TemplatePathOf(state / 2) + std::string(1, '\0'));
         }
-        tally.leftovers += RemoveLeftovers(realFolder, {"registry.reg", "registry.reg.lock"});
     }
     tally.Print("settings hive changes");
     EXPECT_GT(tally.steps, 0) << "no change ever finished before its kill";
 }
+
+INSTANTIATE_TEST_SUITE_P(NewFiles, CrashTest, ::testing::Values(true, false),
+                         [](const ::testing::TestParamInfo<bool>& run) { return run.param ? "Unnamed" : "Named"; });
 
 }  // namespace
 }  // namespace quillora

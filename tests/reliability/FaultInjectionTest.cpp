@@ -20,9 +20,11 @@
 #include "fakes/FixedClock.h"
 #include "fakes/MemoryRegistry.h"
 #include "fakes/ScratchFolder.h"
+#ifndef _WIN32
 #include "adapters/posix/HiveFile.h"
 #include "adapters/posix/HiveRegistry.h"
 #include "adapters/posix/PosixFileSystem.h"
+#endif
 #include "storage/FileIo.h"
 #include "storage/SettingsStore.h"
 
@@ -33,8 +35,10 @@ using testing::FaultyFileSystem;
 using testing::ScratchFolder;
 using Step = FaultyFileSystem::Step;
 
-const Step kAllSteps[] = {Step::OpenForReading, Step::SizeOf, Step::Read,  Step::CreateBeside, Step::Write, Step::ShortWrite,
-                          Step::Flush,          Step::Close,  Step::Rename, Step::Exists,      Step::Remove, Step::Lock};
+const Step kAllSteps[] = {Step::OpenForReading, Step::SizeOf,     Step::Read,   Step::Close,      Step::ResolveLinks,
+                          Step::Inspect,        Step::CreateBeside, Step::TakeIdentity, Step::Write, Step::ShortWrite,
+                          Step::Flush,          Step::PutInPlace, Step::KeepCopy, Step::OpenInPlace, Step::Truncate,
+                          Step::PutBack,        Step::Exists,     Step::Remove, Step::Lock,       Step::LockFolder};
 
 const char kTemplate[] = "<html><title>INSERT TITLE HERE</title><body>INSERT ARTICLE HERE</body></html>";
 const char kIndexPage[] = "<body>\r\n<!--INSERT INDEX HERE-->\r\n<a href=\"article0041.html\">41. Before</a></body>";
@@ -92,17 +96,27 @@ protected:
         std::filesystem::create_directories(config);
     }
 
-    void PutSiteInPlace() {
+    void PutSiteInPlace(bool secondName = false) {
         ScratchFolder::Write(templatePath, kTemplate);
+        std::filesystem::remove(indexPath);
+        std::filesystem::remove(mirrorPath);
         ScratchFolder::Write(indexPath, kIndexPage);
+        if (secondName) std::filesystem::create_hard_link(indexPath, mirrorPath);
         std::filesystem::remove(pagePath);
+    }
+    // Kept copies of files written in place, and notes of new files, left in the state folder.
+    std::vector<std::string> StateEntries() const {
+        return std::filesystem::exists(stateFolder) ? EntriesOf(stateFolder) : std::vector<std::string>{};
     }
 
     ScratchFolder folder;
+    const std::string state = folder / "state";
+    const std::string stateFolder = folder / "state/quillora";
+    const std::string mirrorPath = folder / "index-mirror.html";  // the index page's second name
     const std::string templatePath = folder / "template.html";
     const std::string site = folder / "site";
-    const std::string indexPath = site + "/index.html";
-    const std::string pagePath = site + "/article0042.html";
+    const std::string indexPath = site + testing::kSep + "index.html";
+    const std::string pagePath = site + testing::kSep + "article0042.html";
     const std::string config = folder / "config";
 };
 
@@ -111,7 +125,8 @@ TEST_F(FaultInjectionTest, AFailedIndexUpdateShowsItsMessageAndKeepsTheIndexPage
     // The calls that a Create makes without the index update come first; the index update's
     // own calls follow them.
     PutSiteInPlace();
-    FaultyFileSystem probe;
+    testing::NativeFileSystem probeFiles({stateFolder});
+    FaultyFileSystem probe(probeFiles);
     testing::MemoryRegistry probeRegistry;
     CreateRun withoutIndex(probe, probeRegistry);
     ASSERT_TRUE(withoutIndex.Click(templatePath, pagePath, false));
@@ -124,24 +139,34 @@ TEST_F(FaultInjectionTest, AFailedIndexUpdateShowsItsMessageAndKeepsTheIndexPage
         Step step;
         int nthOfTheUpdate;
         std::string message;
+        bool secondName;  // the index page has another name too: it is written in place
     };
     const Case cases[] = {
-        {"looking for the index page", Step::Exists, 1, "No index file exists:\n\n" + indexPath},
-        {"opening it", Step::OpenForReading, 1, readMessage},
-        {"asking its size", Step::SizeOf, 1, readMessage},
-        {"reading it", Step::Read, 1, readMessage},
-        {"closing it after reading", Step::Close, 1, readMessage},
-        {"creating the new file beside it", Step::CreateBeside, 1, writeMessage},
-        {"writing the new file", Step::Write, 1, writeMessage},
-        {"a short write on a full disk", Step::ShortWrite, 1, writeMessage},
-        {"flushing the new file to disk", Step::Flush, 1, writeMessage},
-        {"closing the new file", Step::Close, 2, writeMessage},
-        {"renaming it over the index page", Step::Rename, 1, writeMessage},
+        {"looking for the index page", Step::Exists, 1, "No index file exists:\n\n" + indexPath, false},
+        {"opening it", Step::OpenForReading, 1, readMessage, false},
+        {"asking its size", Step::SizeOf, 1, readMessage, false},
+        {"reading it", Step::Read, 1, readMessage, false},
+        {"closing it after reading", Step::Close, 1, readMessage, false},
+        {"following links to it", Step::ResolveLinks, 1, writeMessage, false},
+        {"looking at what it is", Step::Inspect, 1, writeMessage, false},
+        {"creating the new file beside it", Step::CreateBeside, 1, writeMessage, false},
+        {"writing the new file", Step::Write, 1, writeMessage, false},
+        {"a short write on a full disk", Step::ShortWrite, 1, writeMessage, false},
+        {"flushing the new file to disk", Step::Flush, 1, writeMessage, false},
+        {"putting it in the index page's place", Step::PutInPlace, 1, writeMessage, false},
+        {"in place: keeping a copy of the index page", Step::KeepCopy, 1, writeMessage, true},
+        {"in place: opening the index page", Step::OpenInPlace, 1, writeMessage, true},
+        {"in place: writing into it", Step::Write, 1, writeMessage, true},
+        {"in place: a short write on a full disk", Step::ShortWrite, 1, writeMessage, true},
+        {"in place: cutting it to its length", Step::Truncate, 1, writeMessage, true},
+        {"in place: flushing it", Step::Flush, 1, writeMessage, true},
+        {"in place: closing it", Step::Close, 2, writeMessage, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        PutSiteInPlace();
-        FaultyFileSystem faulty;
+        PutSiteInPlace(c.secondName);
+        testing::NativeFileSystem files({stateFolder});
+        FaultyFileSystem faulty(files);
         testing::MemoryRegistry registry;
         CreateRun run(faulty, registry);
         faulty.FailAt(c.step, before.at(c.step) + c.nthOfTheUpdate);
@@ -153,8 +178,15 @@ TEST_F(FaultInjectionTest, AFailedIndexUpdateShowsItsMessageAndKeepsTheIndexPage
         EXPECT_EQ(run.boxes.shown[0].text, c.message);
         EXPECT_EQ(run.boxes.shown[0].icon, MessageIcon::Error);
         EXPECT_EQ(ScratchFolder::Read(indexPath), kIndexPage);
-        // The new page stays, and nothing half written lies beside it.
+        if (c.secondName) {
+            EXPECT_EQ(ScratchFolder::Read(mirrorPath), kIndexPage);
+            FileSystem::Facts facts;
+            ASSERT_TRUE(files.Inspect(indexPath, facts));
+            EXPECT_TRUE(facts.otherNames) << "the index page is still one file with two names";
+        }
+        // The new page stays, and nothing half written lies beside it or in the state folder.
         EXPECT_EQ(EntriesOf(site), (std::vector<std::string>{"article0042.html", "index.html"}));
+        EXPECT_EQ(StateEntries(), std::vector<std::string>{});
         RegistryType type = RegistryType::None;
         std::string counter;
         EXPECT_FALSE(registry.Get("Software\\Tessaline\\Quillora\\LU", "Counter", type, counter)) << "a failed run stores no number";
@@ -162,6 +194,8 @@ TEST_F(FaultInjectionTest, AFailedIndexUpdateShowsItsMessageAndKeepsTheIndexPage
     }
 }
 
+#ifndef _WIN32
+// The settings hive file of Linux.
 const std::string kLu = "HKEY_CURRENT_USER\\Software\\Tessaline\\Quillora\\LU";
 
 // The hive as a first Create for article 42 leaves it, apart from the number, so that the
@@ -217,7 +251,7 @@ TEST_F(FaultInjectionTest, AFailedSettingsChangeIsSilentAndKeepsTheHiveWhole) {
         {"a short write on a full disk", Step::ShortWrite, 0},
         {"flushing the new file to disk", Step::Flush, 0},
         {"closing the new file", Step::Close, 0},
-        {"renaming it over the hive", Step::Rename, 0},
+        {"renaming it over the hive", Step::PutInPlace, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -268,6 +302,7 @@ TEST_F(FaultInjectionTest, AFailedSettingsChangeIsSilentAndKeepsTheHiveWhole) {
         EXPECT_NE(ScratchFolder::Read(indexPath), kIndexPage);
     }
 }
+#endif
 
 }  // namespace
 }  // namespace quillora

@@ -86,9 +86,8 @@ TEST(HiveFileTest, ReadsWhatPeopleAndRegeditWrite) {
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.what);
-        std::optional<HiveFile> hive = HiveFile::Parse(test.text);
-        ASSERT_TRUE(hive.has_value());
-        const HiveValue* value = hive->FindValue(kLu, test.name);
+        const HiveFile hive = HiveFile::Parse(test.text);
+        const HiveValue* value = hive.FindValue(kLu, test.name);
         ASSERT_NE(value, nullptr);
         EXPECT_EQ(value->name, test.name);
         EXPECT_EQ(value->type, test.type);
@@ -98,32 +97,29 @@ TEST(HiveFileTest, ReadsWhatPeopleAndRegeditWrite) {
 
 TEST(HiveFileTest, BlankTextIsAnEmptyHive) {
     for (const char* text : {"", "\n\r\n  ", "REGEDIT4", "REGEDIT4\r\n\r\n; nothing yet\r\n"}) {
-        std::optional<HiveFile> hive = HiveFile::Parse(text);
-        ASSERT_TRUE(hive.has_value()) << text;
-        EXPECT_TRUE(hive->KeyPaths().empty()) << text;
+        EXPECT_TRUE(HiveFile::Parse(text).KeyPaths().empty()) << text;
     }
 }
 
 TEST(HiveFileTest, NamesCompareWithoutRegardToCaseAndKeepTheirFirstCase) {
-    std::optional<HiveFile> hive = HiveFile::Parse(
+    HiveFile hive = HiveFile::Parse(
         "REGEDIT4\n[HKEY_CURRENT_USER\\SOFTWARE\\tessaline]\n\"Counter\"=dword:1\n"
         "[hkey_current_user\\software\\TESSALINE\\Quillora]\n[HKEY_CURRENT_USER\\Software\\Tessaline]\n\"COUNTER\"=dword:2\n");
-    ASSERT_TRUE(hive.has_value());
-    EXPECT_EQ(hive->KeyPaths(), (std::vector<std::string>{"HKEY_CURRENT_USER", "HKEY_CURRENT_USER\\SOFTWARE",
+    EXPECT_EQ(hive.KeyPaths(), (std::vector<std::string>{"HKEY_CURRENT_USER", "HKEY_CURRENT_USER\\SOFTWARE",
                                                            "HKEY_CURRENT_USER\\SOFTWARE\\tessaline",
                                                            "HKEY_CURRENT_USER\\SOFTWARE\\tessaline\\Quillora"}));
-    const std::vector<HiveValue>* values = hive->ValuesOf("hkey_current_user\\Software\\TESSALINE");
+    const std::vector<HiveValue>* values = hive.ValuesOf("hkey_current_user\\Software\\TESSALINE");
     ASSERT_NE(values, nullptr);
     ASSERT_EQ(values->size(), 1u);
     EXPECT_EQ(values->front().name, "Counter");
     EXPECT_EQ(values->front().data, std::string("\2\0\0\0", 4));
 
     bool added = true;
-    EXPECT_TRUE(hive->AddKey("HKEY_CURRENT_USER\\software\\TESSALINE\\quillora", &added));
+    EXPECT_TRUE(hive.AddKey("HKEY_CURRENT_USER\\software\\TESSALINE\\quillora", &added));
     EXPECT_FALSE(added);
-    EXPECT_TRUE(hive->AddKey("HKEY_CURRENT_USER\\software\\TESSALINE\\quillora\\LU", &added));
+    EXPECT_TRUE(hive.AddKey("HKEY_CURRENT_USER\\software\\TESSALINE\\quillora\\LU", &added));
     EXPECT_TRUE(added);
-    EXPECT_EQ(hive->KeyPaths().back(), "HKEY_CURRENT_USER\\SOFTWARE\\tessaline\\Quillora\\LU");
+    EXPECT_EQ(hive.KeyPaths().back(), "HKEY_CURRENT_USER\\SOFTWARE\\tessaline\\Quillora\\LU");
 }
 
 TEST(HiveFileTest, SetValueTellsWhetherAnythingChanged) {
@@ -179,69 +175,106 @@ TEST(HiveFileTest, KeyPathsHaveLimits) {
 TEST(HiveFileTest, AHiveHoldsAtMostSoManyKeys) {
     std::string text = "REGEDIT4\n";  // HKEY_CURRENT_USER and its subkeys
     for (std::size_t i = 1; i < HiveFile::kMostKeys; ++i) text += "[HKEY_CURRENT_USER\\k" + std::to_string(i) + "]\n";
-    std::optional<HiveFile> full = HiveFile::Parse(text);
-    ASSERT_TRUE(full.has_value());
-    EXPECT_EQ(full->KeyPaths().size(), HiveFile::kMostKeys);
-    EXPECT_FALSE(full->AddKey("HKEY_CURRENT_USER\\one more"));
-    EXPECT_TRUE(full->AddKey("HKEY_CURRENT_USER\\k1"));  // existing keys can still be had
-    EXPECT_TRUE(full->SetValue("HKEY_CURRENT_USER\\k1", "n", RegistryType::Sz, "x"));
-    EXPECT_FALSE(HiveFile::Parse(text + "[HKEY_CURRENT_USER\\one more]\n").has_value());
+    HiveFile full = HiveFile::Parse(text);
+    EXPECT_EQ(full.KeyPaths().size(), HiveFile::kMostKeys);
+    EXPECT_FALSE(full.AddKey("HKEY_CURRENT_USER\\one more"));
+    EXPECT_TRUE(full.AddKey("HKEY_CURRENT_USER\\k1"));  // existing keys can still be had
+    EXPECT_TRUE(full.SetValue("HKEY_CURRENT_USER\\k1", "n", RegistryType::Sz, "x"));
+    // A header past the limit is a line not understood, kept with what follows it.
+    const HiveFile past = HiveFile::Parse(text + "[HKEY_CURRENT_USER\\one more]\n\"a\"=\"b\"\n");
+    EXPECT_EQ(past.KeyPaths().size(), HiveFile::kMostKeys);
+    EXPECT_EQ(past.KeptLines(), (std::vector<std::string>{"[HKEY_CURRENT_USER\\one more]", "\"a\"=\"b\""}));
 }
 
-TEST(HiveFileTest, RejectsTextThatIsNoHive) {
+// Every line that is not understood is kept as it is, and the lines around it still count.
+TEST(HiveFileTest, KeepsEveryLineItDoesNotUnderstand) {
     const std::string head = "REGEDIT4\n[" + kLu + "]\n";
+    const std::string counter = "\"Counter\"=dword:00000029\n";
     struct Case {
         const char* what;
         std::string text;
+        std::string kept;
     };
     const Case cases[] = {
-        {"another first line", "REGEDIT5\n[" + kLu + "]\n"},
-        {"the UTF-16 export's header", "Windows Registry Editor Version 5.00\r\n\r\n[" + kLu + "]\r\n"},
-        {"a blank line before the header", "\nREGEDIT4\n"},
-        {"a value before any key", "REGEDIT4\n\"a\"=\"b\"\n"},
-        {"a header without its bracket", "REGEDIT4\n[" + kLu + "\n"},
-        {"text behind a header", head + "[" + kLu + "] more\n"},
-        {"an unknown root", "REGEDIT4\n[HKEY_SOMEWHERE\\x]\n"},
-        {"an empty key name", "REGEDIT4\n[HKEY_CURRENT_USER\\\\x]\n"},
-        {"a key name of 256 bytes", "REGEDIT4\n[HKEY_CURRENT_USER\\" + std::string(256, 'k') + "]\n"},
-        {"513 levels", "REGEDIT4\n[HKEY_CURRENT_USER" + Repeated("\\k", 513) + "]\n"},
-        {"regedit's key deletion", "REGEDIT4\n[-" + kLu + "]\n"},
-        {"regedit's value deletion", head + "\"a\"=-\n"},
-        {"a name without its closing quote", head + "\"Template=\"x\"\n"},
-        {"a text without its closing quote", head + "\"Template\"=\"/home/ann/te\n"},
-        {"an escaped closing quote", head + "\"Template\"=\"C:\\\"\n"},
-        {"no =", head + "\"Template\" \"x\"\n"},
-        {"bare text", head + "\"Template\"=x\n"},
-        {"text behind a closing quote", head + "\"Template\"=\"x\" y\n"},
-        {"nine dword digits", head + "\"N\"=dword:000000001\n"},
-        {"no dword digits", head + "\"N\"=dword:\n"},
-        {"a dword that is no number", head + "\"N\"=dword:12g4\n"},
-        {"a three-digit hex byte", head + "\"R\"=hex:123\n"},
-        {"an empty hex byte", head + "\"R\"=hex:01,,02\n"},
-        {"a hex type that is no number", head + "\"R\"=hex(zz):01\n"},
-        {"a hex type without its colon", head + "\"R\"=hex(2)01\n"},
-        {"a wrapped line at the end of the text", head + "\"R\"=hex:01,\\"},
-        {"a stray line", head + "garbage\n"},
-        {"a zero byte in a name", head + std::string("\"a\0b\"=\"x\"\n", 10)},
-        {"a truncated first line", "REGED"},
+        {"another first line", "REGEDIT5\n[" + kLu + "]\n" + counter, "REGEDIT5"},
+        {"the UTF-16 export's header", "Windows Registry Editor Version 5.00\r\n\r\n[" + kLu + "]\r\n" + counter,
+         "Windows Registry Editor Version 5.00\r"},
+        {"a value before any key", "REGEDIT4\n\"a\"=\"b\"\n[" + kLu + "]\n" + counter, "\"a\"=\"b\""},
+        {"a comment", head + "; the issue counter\n" + counter, "; the issue counter"},
+        {"regedit's value deletion", head + "\"a\"=-\n" + counter, "\"a\"=-"},
+        {"a name without its closing quote", head + "\"Template=\"x\"\n" + counter, "\"Template=\"x\""},
+        {"a text without its closing quote", head + "\"Template\"=\"/home/ann/te\n" + counter, "\"Template\"=\"/home/ann/te"},
+        {"an escaped closing quote", head + "\"Template\"=\"C:\\\"\n" + counter, "\"Template\"=\"C:\\\""},
+        {"no =", head + "\"Template\" \"x\"\n" + counter, "\"Template\" \"x\""},
+        {"bare text", head + "\"Template\"=x\n" + counter, "\"Template\"=x"},
+        {"text behind a closing quote", head + "\"Template\"=\"x\" y\n" + counter, "\"Template\"=\"x\" y"},
+        {"a comment behind a value", head + "\"N\"=dword:00000029 ; last issue\n" + counter, "\"N\"=dword:00000029 ; last issue"},
+        {"nine dword digits", head + "\"N\"=dword:000000001\n" + counter, "\"N\"=dword:000000001"},
+        {"no dword digits", head + "\"N\"=dword:\n" + counter, "\"N\"=dword:"},
+        {"a dword that is no number", head + "\"N\"=dword:12g4\n" + counter, "\"N\"=dword:12g4"},
+        {"a three-digit hex byte", head + "\"R\"=hex:123\n" + counter, "\"R\"=hex:123"},
+        {"an empty hex byte", head + "\"R\"=hex:01,,02\n" + counter, "\"R\"=hex:01,,02"},
+        {"a hex type that is no number", head + "\"R\"=hex(zz):01\n" + counter, "\"R\"=hex(zz):01"},
+        {"a hex type without its colon", head + "\"R\"=hex(2)01\n" + counter, "\"R\"=hex(2)01"},
+        {"a wrapped bad line, whole", head + "\"R\"=hex:01,\\\n  zz\n" + counter, "\"R\"=hex:01,\\\n  zz"},
+        {"a stray line", head + "garbage\n" + counter, "garbage"},
+        {"a zero byte in a name", head + std::string("\"a\0b\"=\"x\"\n", 10) + counter, std::string("\"a\0b\"=\"x\"", 9)},
     };
     for (const Case& test : cases) {
-        EXPECT_FALSE(HiveFile::Parse(test.text).has_value()) << test.what;
+        SCOPED_TRACE(test.what);
+        const HiveFile hive = HiveFile::Parse(test.text);
+        EXPECT_EQ(hive.KeptLines(), std::vector<std::string>{test.kept});
+        const HiveValue* value = hive.FindValue(kLu, "Counter");
+        ASSERT_NE(value, nullptr) << "the good line after it was not read";
+        EXPECT_EQ(value->data, std::string("\x29\0\0\0", 4));
+        const std::string written = hive.Write();
+        EXPECT_NE(written.find(test.kept + "\n"), std::string::npos) << written;
+        EXPECT_TRUE(HiveFile::Parse(written) == hive) << written;
     }
 }
 
-// Writing what was read, and reading it again, gives the same hive: checked on many texts
-// made by damaging valid ones at random (the same texts on every run).
+// A header that is not understood hides the lines up to the next good header: their key is
+// unknown. They stay behind it, and nothing written later comes under it.
+TEST(HiveFileTest, LinesBehindAHeaderNotUnderstoodNeverComeUnderAKey) {
+    struct Case {
+        const char* what;
+        std::string header;
+    };
+    const Case cases[] = {
+        {"a header without its bracket", "[" + kLu},
+        {"text behind a header", "[" + kLu + "] more"},
+        {"an unknown root", "[HKEY_SOMEWHERE\\x]"},
+        {"an empty key name", "[HKEY_CURRENT_USER\\\\x]"},
+        {"a key name of 256 bytes", "[HKEY_CURRENT_USER\\" + std::string(256, 'k') + "]"},
+        {"513 levels", "[HKEY_CURRENT_USER" + Repeated("\\k", 513) + "]"},
+        {"regedit's key deletion", "[-" + kLu + "]"},
+        {"a truncated header", "[HKEY_CURRENT_USER\\Software\\Tessa"},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.what);
+        HiveFile hive = HiveFile::Parse("REGEDIT4\n\n[" + kLu + "]\n\"Terms\"=dword:00000001\n" + test.header +
+                                        "\n\"Counter\"=dword:00000029\n\n[HKEY_CURRENT_USER\\Other]\n\"x\"=\"y\"\n");
+        EXPECT_EQ(hive.KeptLines(), (std::vector<std::string>{test.header, "\"Counter\"=dword:00000029"}));
+        EXPECT_EQ(hive.FindValue(kLu, "Counter"), nullptr);
+        ASSERT_NE(hive.FindValue("HKEY_CURRENT_USER\\Other", "x"), nullptr);
+        EXPECT_TRUE(hive.SetValue(kLu, "Index", RegistryType::Dword, std::string("\1\0\0\0", 4)));
+        EXPECT_EQ(hive.Write(), "REGEDIT4\n\n[" + kLu + "]\n\"Terms\"=dword:00000001\n\"Index\"=dword:00000001\n" +
+                                    test.header + "\n\"Counter\"=dword:00000029\n\n[HKEY_CURRENT_USER\\Other]\n\"x\"=\"y\"\n\n");
+    }
+}
+
+// Writing what was read, and reading it again, gives the same hive with the same kept lines:
+// checked on many texts made by damaging valid ones at random (the same texts on every run).
 TEST(HiveFileTest, ParseWriteParseGivesTheSameHive) {
     const std::vector<std::string> seeds = {
         "REGEDIT4\n\n[" + kLu + "]\n\"Terms\"=dword:00000001\n\"Template\"=\"/home/ann/t.html\"\n\"Index\"=dword:00000001\n"
-        "@=\"\"\n\"Raw\"=hex:00,ff,\\\n  10\n\"Path\"=hex(2):25,00\n\"Lines\"=hex(1):61,0d,0a,00\n",
+        "@=\"\"\n\"Raw\"=hex:00,ff,\\\n  10\n\"Path\"=hex(2):25,00\n\"Lines\"=hex(1):61,0d,0a,00\n; a comment\n",
         "REGEDIT4\r\n[HKEY_CURRENT_USER\\A]\r\n[hkey_current_user\\a\\B]\r\n\"x\"=\"\\\\q\\\"\"\r\n[HKEY_LOCAL_MACHINE\\C]\r\n"
         "[HKEY_CURRENT_USER\\A\\b\\c]\r\n\"y\"=hex(7):61,00,00\r\n",
     };
     const std::string alphabet = "\"\\[]=@;,:-\r\n 0123456789abcdefx()\xC3\xA9\x80\xFF";
     std::mt19937 random(20240611);
-    int parsed = 0;
+    int withKeptLines = 0;
     int tried = 0;
     for (const std::string& seed : seeds) {
         for (int round = 0; round < 3000; ++round) {
@@ -257,18 +290,16 @@ TEST(HiveFileTest, ParseWriteParseGivesTheSameHive) {
                 }
             }
             ++tried;
-            std::optional<HiveFile> first = HiveFile::Parse(text);
-            if (!first) continue;
-            ++parsed;
-            const std::string written = first->Write();
-            std::optional<HiveFile> second = HiveFile::Parse(written);
-            ASSERT_TRUE(second.has_value()) << "written text does not parse:\n" << written << "\nfrom:\n" << text;
-            ASSERT_TRUE(*second == *first) << "written:\n" << written << "\nfrom:\n" << text;
-            ASSERT_EQ(second->Write(), written) << "from:\n" << text;
+            const HiveFile first = HiveFile::Parse(text);
+            if (first.KeptLines().size() > 1) ++withKeptLines;
+            const std::string written = first.Write();
+            const HiveFile second = HiveFile::Parse(written);
+            ASSERT_TRUE(second == first) << "written:\n" << written << "\nfrom:\n" << text;
+            ASSERT_EQ(second.Write(), written) << "from:\n" << text;
         }
     }
-    // Enough of the damaged texts still parse for the check to mean something.
-    EXPECT_GT(parsed, tried / 10);
+    // Enough of the damaged texts hold lines not understood for the check to mean something.
+    EXPECT_GT(withKeptLines, tried / 10);
 }
 
 TEST(HiveFileTest, EqualityLooksAtNamesTypesDataAndOrder) {
@@ -285,6 +316,10 @@ TEST(HiveFileTest, EqualityLooksAtNamesTypesDataAndOrder) {
     d.AddKey("HKEY_CURRENT_USER\\Software\\tessaline\\Quillora\\LU");  // another case
     d.SetValue(kLu, "N", RegistryType::Dword, std::string("\1\0\0\0", 4));
     EXPECT_FALSE(a == d);
+    const std::string head = "REGEDIT4\n[" + kLu + "]\n";
+    EXPECT_TRUE(HiveFile::Parse(head + "; a\n") == HiveFile::Parse(head + "; a\n"));
+    EXPECT_FALSE(HiveFile::Parse(head + "; a\n") == HiveFile::Parse(head + "; b\n"));
+    EXPECT_FALSE(HiveFile::Parse(head + "; a\n\"N\"=\"\"\n") == HiveFile::Parse(head + "\"N\"=\"\"\n; a\n"));
 }
 
 }  // namespace

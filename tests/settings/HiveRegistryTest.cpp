@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <sys/stat.h>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -37,7 +39,7 @@ class HiveRegistryTest : public ::testing::Test {
 protected:
     std::string HivePath() const { return folder / "registry.reg"; }
     std::string HiveText() const { return ScratchFolder::Read(HivePath()); }
-    std::optional<HiveFile> Hive() const { return HiveFile::Parse(HiveText()); }
+    HiveFile Hive() const { return HiveFile::Parse(HiveText()); }
     // Only the hive file and its lock file, never a temporary or a kept-aside file.
     void ExpectOnlyTheHiveFiles() const {
         for (const std::string& name : folder.Entries()) {
@@ -94,13 +96,7 @@ TEST_F(HiveRegistryTest, AHandWrittenKeyIsFoundWhateverItsCaseAndKeepsIt) {
     EXPECT_EQ(HiveText(), "REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\tessaline\\QUILLORA\\lu]\n\"Counter\"=dword:0000002a\n\n");
 }
 
-TEST_F(HiveRegistryTest, ReadsWriteTheFileOnlyWhenAKeyIsReallyNew) {
-    EXPECT_EQ(store.ReadInt(section, "Terms", 0), 0);
-    EXPECT_EQ(files.Calls(Step::CreateBeside), 3);  // Tessaline, Quillora and LU, one at a time
-    ASSERT_TRUE(Hive().has_value());
-    EXPECT_TRUE(Hive()->HasKey(kLu));
-    const std::string afterFirstRead = HiveText();
-
+TEST_F(HiveRegistryTest, ReadsNeverWriteTheFileAndWritesOnlyWhatChanges) {
     for (int run = 0; run < 3; ++run) {
         store.ReadInt(section, "Terms", 0);
         store.ReadText(section, "Template", "");
@@ -109,14 +105,18 @@ TEST_F(HiveRegistryTest, ReadsWriteTheFileOnlyWhenAKeyIsReallyNew) {
         store.ReadText(section, "InitDir", "");
         store.ReadText(section, "SaveDir", "");
     }
-    EXPECT_EQ(files.Calls(Step::CreateBeside), 3);
-    EXPECT_EQ(files.Calls(Step::Lock), 3);
-    EXPECT_EQ(HiveText(), afterFirstRead);
+    EXPECT_EQ(files.Calls(Step::CreateBeside), 0);
+    EXPECT_FALSE(std::filesystem::exists(HivePath()));
 
-    EXPECT_TRUE(store.WriteInt(section, "Counter", 7));
-    EXPECT_EQ(files.Calls(Step::CreateBeside), 4);
+    EXPECT_TRUE(store.WriteInt(section, "Counter", 7));  // the keys come with it
+    EXPECT_EQ(files.Calls(Step::CreateBeside), 1);
+    EXPECT_TRUE(Hive().HasKey(kLu));
+    const std::string written = HiveText();
+    store.ReadInt(section, "Counter", 0);
+    store.ReadText(section, "Template", "");
     EXPECT_TRUE(store.WriteInt(section, "Counter", 7));  // the same value again changes nothing
-    EXPECT_EQ(files.Calls(Step::CreateBeside), 4);
+    EXPECT_EQ(files.Calls(Step::CreateBeside), 1);
+    EXPECT_EQ(HiveText(), written);
 }
 
 TEST_F(HiveRegistryTest, SoftwareAlwaysExistsAndIsOpenedNotCreated) {
@@ -126,7 +126,7 @@ TEST_F(HiveRegistryTest, SoftwareAlwaysExistsAndIsOpenedNotCreated) {
     Registry::Key missing = 0;
     EXPECT_FALSE(registry.OpenKey(Registry::kCurrentUser, "Software\\Tessaline", missing));
     EXPECT_FALSE(std::filesystem::exists(HivePath()));  // opening wrote nothing
-    EXPECT_EQ(files.Calls(Step::Lock), 0);
+    EXPECT_EQ(files.Calls(Step::CreateBeside), 0);
     EXPECT_EQ(registry.OpenKeys(), 0u);
 }
 
@@ -162,16 +162,15 @@ TEST_F(HiveRegistryTest, NamesAndTextsWithOddBytesComeBackExactly) {
         HiveRegistry nextRun(plain, folder.Path().string());
         SettingsStore next(nextRun, registryKey, profileName);
         EXPECT_EQ(Text(next.ReadText(section, name, "default")), Text(test.storable ? text : TextBuffer("default")));
-        std::optional<HiveFile> hive = Hive();
-        ASSERT_TRUE(hive.has_value());
-        const HiveValue* value = hive->FindValue(kLu, test.name);
+        const HiveFile hive = Hive();
+        const HiveValue* value = hive.FindValue(kLu, test.name);
         ASSERT_EQ(value != nullptr, test.storable);
         if (value != nullptr) {
             EXPECT_EQ(value->name, test.name);
             EXPECT_EQ(value->data, test.text + '\0');
             EXPECT_EQ(HiveText().find("=hex(1):") != std::string::npos, test.hexForm);
         }
-        ASSERT_TRUE(std::filesystem::remove(HivePath()));  // each case on its own file
+        std::filesystem::remove(HivePath());  // each case on its own file
     }
 }
 
@@ -192,89 +191,118 @@ TEST_F(HiveRegistryTest, KeyNamesWithOddBytesComeBackExactly) {
     EXPECT_EQ(registry.OpenKeys(), 0u);
 }
 
-TEST_F(HiveRegistryTest, BadFilesGiveDefaultsAndAreKeptAsideBeforeARewrite) {
+// Lines that cannot be understood are kept as they are and skipped; every other value counts. A
+// read leaves the file byte for byte as it was; a change keeps every such line.
+TEST_F(HiveRegistryTest, LinesNotUnderstoodAreKeptAndTheOtherValuesCount) {
     std::mt19937 random(7);
     std::string garbage;
     for (int i = 0; i < 4096; ++i) garbage.push_back(static_cast<char>(random() & 0xFF));
+    garbage.erase(std::remove(garbage.begin(), garbage.end(), '['), garbage.end());  // no header by chance
+    const std::string header = "[" + kLu + "]";
     struct Case {
         const char* what;
         std::string content;
-        bool broken;
-        std::int32_t counter;  // as read before the rewrite
+        std::int32_t counter;
         std::string templateText;
+        std::vector<std::string> kept;  // the lines not understood, as the file holds them
     };
     const Case cases[] = {
-        {"an empty file", "", false, 0, ""},
-        {"truncated in its first line", "REGED", true, 0, ""},
-        {"truncated in a key header", "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Tessa", true, 0, ""},
-        {"truncated in a text", kHead + "\"Counter\"=dword:00000029\n\"Template\"=\"/home/ann/te", true, 0, ""},
-        {"truncated after a whole line", kHead + "\"Counter\"=dword:00000029\n", false, 41, ""},
-        {"binary garbage", garbage, true, 0, ""},
-        {"a value line without a closing quote", kHead + "\"Template\"=\"/t.html\n\"Counter\"=dword:00000029\n", true, 0, ""},
-        {"regedit's delete forms", "REGEDIT4\n\n[-HKEY_CURRENT_USER\\Software\\Tessaline]\n", true, 0, ""},
-        {"CRLF line ends", "REGEDIT4\r\n\r\n[" + kLu + "]\r\n\"Counter\"=dword:00000029\r\n\"Template\"=\"/t.html\"\r\n", false, 41,
-         "/t.html"},
-        {"quotes, backslashes, = and [ in a text", kHead + "\"Template\"=\"/q\\\"x\\\\y=[z]\"\n", false, 0, "/q\"x\\y=[z]"},
-        {"bytes 0x80-0xFF in a text", kHead + "\"Template\"=\"/\xC3\xA9\x80\xFF\"\n", false, 0, "/\xC3\xA9\x80\xFF"},
-        {"CR and LF in a hex(1) text", kHead + "\"Template\"=hex(1):61,0d,0a,62,00\n", false, 0, "a\r\nb"},
-        {"a zero byte inside a quoted text", kHead + std::string("\"Template\"=\"/a\0b\"\n", 18), false, 0, "/a"},
+        {"an empty file", "", 0, "", {}},
+        {"a comment among good lines",
+         kHead + "; the counter of the newsletter\n\"Counter\"=dword:00000029\n\"Template\"=\"/t.html\"\n", 41, "/t.html",
+         {"; the counter of the newsletter"}},
+        {"a comment behind a value", kHead + "\"Counter\"=dword:00000029 ; last issue\n\"Template\"=\"/t.html\"\n", 0,
+         "/t.html", {"\"Counter\"=dword:00000029 ; last issue"}},
+        {"an unknown type among good lines",
+         kHead + "\"Template\"=\"/t.html\"\n\"Colour\"=qword:0000000000000001\n\"Counter\"=dword:00000029\n", 41, "/t.html",
+         {"\"Colour\"=qword:0000000000000001"}},
+        {"regedit's delete forms", kHead + "\"Counter\"=dword:00000029\n\"Old\"=-\n[-HKEY_CURRENT_USER\\Software\\Old]\n", 41,
+         "", {"\"Old\"=-", "[-HKEY_CURRENT_USER\\Software\\Old]"}},
+        {"truncated in its first line", "REGED", 0, "", {"REGED"}},
+        {"truncated in a key header", "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Tessa", 0, "",
+         {"[HKEY_CURRENT_USER\\Software\\Tessa"}},
+        {"truncated in a text", kHead + "\"Counter\"=dword:00000029\n\"Template\"=\"/home/ann/te", 41, "",
+         {"\"Template\"=\"/home/ann/te"}},
+        {"a value line without a closing quote", kHead + "\"Template\"=\"/t.html\n\"Counter\"=dword:00000029\n", 41, "",
+         {"\"Template\"=\"/t.html"}},
+        {"a header not understood hides the values under it",
+         "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Tessaline\\Quillora\\LU\n\"Counter\"=dword:00000029\n\n" + header +
+             "\n\"Template\"=\"/t.html\"\n",
+         0, "/t.html", {"[HKEY_CURRENT_USER\\Software\\Tessaline\\Quillora\\LU", "\"Counter\"=dword:00000029"}},
+        {"binary garbage", garbage, 0, "", {}},
+        {"CRLF line ends", "REGEDIT4\r\n\r\n" + header + "\r\n\"Counter\"=dword:00000029\r\nnonsense\r\n\"Template\"=\"/t.html\"\r\n",
+         41, "/t.html", {"nonsense\r"}},
+        {"quotes, backslashes, = and [ in a text", kHead + "\"Template\"=\"/q\\\"x\\\\y=[z]\"\n", 0, "/q\"x\\y=[z]", {}},
+        {"CR and LF in a hex(1) text", kHead + "\"Template\"=hex(1):61,0d,0a,62,00\n", 0, "a\r\nb", {}},
+        {"a zero byte inside a quoted text", kHead + std::string("\"Template\"=\"/a\0b\"\n", 18), 0, "/a", {}},
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.what);
         ScratchFolder scratch;
-        ScratchFolder::Write(scratch / "registry.reg", test.content);
+        const std::string hivePath = scratch / "registry.reg";
+        ScratchFolder::Write(hivePath, test.content);
         PosixFileSystem plain;
         HiveRegistry hive(plain, scratch.Path().string());
         SettingsStore settings(hive, registryKey, profileName);
 
         EXPECT_EQ(settings.ReadInt(section, "Terms", 0), 0);
         EXPECT_EQ(settings.ReadInt(section, "Counter", 0), test.counter);
-        EXPECT_EQ(Text(settings.ReadText(section, "Template", "")), std::string(test.templateText));
+        EXPECT_EQ(Text(settings.ReadText(section, "Template", "")), test.templateText);
         EXPECT_EQ(settings.ReadInt(section, "Index", 1), 1);
-        EXPECT_TRUE(settings.WriteInt(section, "Terms", 1));
-
-        std::optional<HiveFile> after = HiveFile::Parse(ScratchFolder::Read(scratch / "registry.reg"));
-        ASSERT_TRUE(after.has_value());
-        const HiveValue* terms = after->FindValue(kLu, "Terms");
-        ASSERT_NE(terms, nullptr);
-        EXPECT_EQ(terms->data, Dword(1));
-        EXPECT_EQ(settings.ReadInt(section, "Counter", 0), test.counter);
-        if (test.broken) {
-            EXPECT_EQ(ScratchFolder::Read(scratch / "registry.reg.broken-1"), test.content);
-            EXPECT_EQ(after->ValuesOf(kLu)->size(), 1u);
-        } else {
-            EXPECT_FALSE(std::filesystem::exists(scratch / "registry.reg.broken-1"));
+        if (!test.content.empty()) {
+            EXPECT_EQ(ScratchFolder::Read(hivePath), test.content) << "a read changed the file";
         }
+        if (test.content != garbage) {
+            EXPECT_EQ(HiveFile::Parse(test.content).KeptLines(), test.kept);
+        }
+
+        EXPECT_TRUE(settings.WriteInt(section, "Terms", 1));
+        const std::string after = ScratchFolder::Read(hivePath);
+        EXPECT_EQ(HiveFile::Parse(after).KeptLines(), HiveFile::Parse(test.content).KeptLines());
+        for (const std::string& line : test.kept) EXPECT_NE(after.find(line + "\n"), std::string::npos) << line;
+        EXPECT_EQ(settings.ReadInt(section, "Terms", 0), 1);
+        EXPECT_EQ(settings.ReadInt(section, "Counter", 0), test.counter);
+        EXPECT_EQ(Text(settings.ReadText(section, "Template", "")), test.templateText);
+        EXPECT_EQ(scratch.Entries(), (std::vector<std::string>{"registry.reg", "registry.reg.lock"}));
     }
 }
 
-TEST_F(HiveRegistryTest, EachBrokenFileGetsItsOwnPlaceAside) {
-    ScratchFolder::Write(HivePath(), "first broken file\n");
-    EXPECT_TRUE(store.WriteInt(section, "Counter", 1));
-    ScratchFolder::Write(HivePath(), "second broken file\n");
-    EXPECT_TRUE(store.WriteInt(section, "Counter", 2));
-    EXPECT_EQ(ScratchFolder::Read(folder / "registry.reg.broken-1"), "first broken file\n");
-    EXPECT_EQ(ScratchFolder::Read(folder / "registry.reg.broken-2"), "second broken file\n");
-    EXPECT_EQ(store.ReadInt(section, "Counter", 0), 2);
-}
-
-TEST_F(HiveRegistryTest, AHundredMebibyteFileGivesDefaultsAndIsKeptAside) {
-    constexpr std::size_t kSize = 100u << 20;
-    {
-        std::ofstream out(HivePath(), std::ios::binary);
-        out << kHead << "\"Counter\"=dword:00000029\n\"Filler\"=\"";
-        const std::string block(1 << 20, 'x');
-        for (std::size_t written = 0; written < kSize; written += block.size()) out << block;
-        out << "\"\n";
+// The limit bounds what a hand-made file can make the program read; the program never writes
+// past it, and never replaces a file that is past it.
+TEST_F(HiveRegistryTest, TheSizeLimitIsKeptByReadsAndByWrites) {
+    const std::string head = kHead + "\"Counter\"=dword:00000029\n\"Filler\"=\"";
+    const auto fill = [&](std::int64_t size) {
+        return head + std::string(static_cast<std::size_t>(size) - head.size() - 3, 'x') + "\"\n\n";
+    };
+    struct Case {
+        const char* what;
+        std::int64_t size;
+        std::string text;  // the Template written
+        bool readable;
+        bool written;
+    };
+    const Case cases[] = {
+        {"a file near the limit, a short change", HiveRegistry::kLargestHive - 64, "/t.html", true, true},
+        {"a file near the limit, a change past it", HiveRegistry::kLargestHive - 64, std::string(100, 't'), true, false},
+        {"a file just past the limit", HiveRegistry::kLargestHive + 1, "/t.html", false, false},
+        {"a file of a hundred mebibytes", std::int64_t{100} << 20, "/t.html", false, false},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.what);
+        const std::string former = fill(test.size);
+        ASSERT_EQ(static_cast<std::int64_t>(former.size()), test.size);
+        ScratchFolder::Write(HivePath(), former);
+        EXPECT_EQ(store.ReadInt(section, "Counter", 0), test.readable ? 41 : 0);
+        EXPECT_EQ(store.WriteText(section, "Template", TextBuffer(test.text)), test.written);
+        const std::string after = HiveText();
+        EXPECT_LE(static_cast<std::int64_t>(after.size()), std::max(test.size, HiveRegistry::kLargestHive));
+        if (test.written) {
+            EXPECT_EQ(Text(store.ReadText(section, "Template", "")), test.text);
+        } else {
+            EXPECT_TRUE(after == former) << "the file was changed";
+        }
+        ExpectOnlyTheHiveFiles();
     }
-    const auto size = std::filesystem::file_size(HivePath());
-    ASSERT_GT(size, kSize);
-
-    EXPECT_EQ(store.ReadInt(section, "Counter", 0), 0);  // larger than any hive of ours: not read
-    EXPECT_TRUE(store.WriteInt(section, "Counter", 5));
-    EXPECT_EQ(store.ReadInt(section, "Counter", 0), 5);
-    EXPECT_EQ(std::filesystem::file_size(folder / "registry.reg.broken-1"), size);
-    EXPECT_LT(std::filesystem::file_size(HivePath()), 1000u);
 }
 
 TEST_F(HiveRegistryTest, AFileThatCannotBeReadIsLeftAlone) {
@@ -299,25 +327,24 @@ TEST_F(HiveRegistryTest, AHiveBehindASymbolicLinkIsWrittenWhereTheLinkPoints) {
 // Each step of a change fails once; the change reports it and the former file stays as it was.
 TEST_F(HiveRegistryTest, AFailedStepLeavesTheFormerFileWhole) {
     const std::string valid = kHead + "\"Counter\"=dword:00000029\n";
-    const std::string broken = kHead + "\"Template\"=\"unfinished\n";
+    const std::string kept = kHead + "\"Counter\"=dword:00000029 ; last issue\n";
     struct Case {
         const char* what;
         const std::string& former;
         Step step;
-        int nthCall;
     };
     const Case cases[] = {
-        {"taking the lock", valid, Step::Lock, 1},
-        {"reading the file again under the lock", valid, Step::OpenForReading, 1},
-        {"creating the new file", valid, Step::CreateBeside, 1},
-        {"writing it", valid, Step::Write, 1},
-        {"a short write on a full disk", valid, Step::ShortWrite, 1},
-        {"flushing it", valid, Step::Flush, 1},
-        {"closing it (the first close ends the read)", valid, Step::Close, 2},
-        {"renaming it over the former file", valid, Step::Rename, 1},
-        {"writing over a broken file", broken, Step::Write, 1},
-        {"moving a broken file aside", broken, Step::Rename, 1},
-        {"renaming after the broken file went aside", broken, Step::Rename, 2},
+        {"taking the lock", valid, Step::Lock},
+        {"reading the file again under the lock", valid, Step::OpenForReading},
+        {"closing it after reading", valid, Step::Close},
+        {"following links to it", valid, Step::ResolveLinks},
+        {"looking at what it is", valid, Step::Inspect},
+        {"creating the new file", valid, Step::CreateBeside},
+        {"writing it", valid, Step::Write},
+        {"a short write on a full disk", valid, Step::ShortWrite},
+        {"flushing it", valid, Step::Flush},
+        {"putting it in the former file's place", valid, Step::PutInPlace},
+        {"writing over a file with a line not understood", kept, Step::Write},
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.what);
@@ -329,8 +356,9 @@ TEST_F(HiveRegistryTest, AFailedStepLeavesTheFormerFileWhole) {
         Registry::Key software = 0;
         ASSERT_TRUE(hive.OpenKey(Registry::kCurrentUser, "Software", software));  // exists without the file
 
-        faulty.FailAt(test.step, test.nthCall);
+        faulty.FailAt(test.step);
         EXPECT_FALSE(hive.SetValue(software, "Counter", RegistryType::Dword, Dword(42)));
+        EXPECT_EQ(faulty.Calls(test.step), 1) << "the step was reached once";
         hive.CloseKey(software);
         EXPECT_EQ(ScratchFolder::Read(hivePath), test.former);
         for (const std::string& name : scratch.Entries()) {
@@ -343,11 +371,62 @@ TEST_F(HiveRegistryTest, AFailedStepLeavesTheFormerFileWhole) {
         ASSERT_TRUE(again.OpenKey(Registry::kCurrentUser, "Software", software));
         EXPECT_TRUE(again.SetValue(software, "Counter", RegistryType::Dword, Dword(42)));
         again.CloseKey(software);
-        std::optional<HiveFile> after = HiveFile::Parse(ScratchFolder::Read(hivePath));
-        ASSERT_TRUE(after.has_value());
-        ASSERT_NE(after->FindValue("HKEY_CURRENT_USER\\Software", "Counter"), nullptr);
-        EXPECT_EQ(after->FindValue("HKEY_CURRENT_USER\\Software", "Counter")->data, Dword(42));
+        const HiveFile after = HiveFile::Parse(ScratchFolder::Read(hivePath));
+        ASSERT_NE(after.FindValue("HKEY_CURRENT_USER\\Software", "Counter"), nullptr);
+        EXPECT_EQ(after.FindValue("HKEY_CURRENT_USER\\Software", "Counter")->data, Dword(42));
+        EXPECT_EQ(after.KeptLines(), HiveFile::Parse(test.former).KeptLines());
     }
+}
+
+// The settings file keeps what it is: permissions, and its other name when it has one.
+TEST_F(HiveRegistryTest, TheFileKeepsItsPermissionsAndItsOtherNames) {
+    ScratchFolder::Write(HivePath(), kHead + "\"Counter\"=dword:00000029\n");
+    ASSERT_EQ(::chmod(HivePath().c_str(), 0640), 0);
+    std::filesystem::create_hard_link(HivePath(), folder / "backup.reg");
+    EXPECT_TRUE(store.WriteInt(section, "Counter", 42));
+    EXPECT_EQ(ScratchFolder::Read(folder / "backup.reg"), HiveText());
+    EXPECT_EQ(std::filesystem::hard_link_count(HivePath()), 2u);
+    struct stat info {};
+    ASSERT_EQ(::stat(HivePath().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    EXPECT_EQ(store.ReadInt(section, "Counter", 0), 42);
+
+    ASSERT_EQ(::chmod(HivePath().c_str(), 0444), 0);  // read-only: the user's to change
+    EXPECT_FALSE(store.WriteInt(section, "Counter", 43));
+    EXPECT_EQ(store.ReadInt(section, "Counter", 0), 42);
+}
+
+// LockValues makes a read and a write one step: counters advanced by several processes at once
+// lose no step.
+TEST_F(HiveRegistryTest, ValuesLockedAcrossAReadAndAWriteLoseNoUpdate) {
+    constexpr int kProcesses = 4;
+    constexpr int kSteps = 50;
+    std::vector<pid_t> children;
+    for (int process = 0; process < kProcesses; ++process) {
+        pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            PosixFileSystem plain;
+            HiveRegistry hive(plain, folder.Path().string());
+            SettingsStore settings(hive, registryKey, profileName);
+            bool stored = true;
+            for (int step = 0; step < kSteps; ++step) {
+                stored = settings.UpdateInt(section, "Counter", 0, [](std::int32_t value) { return value + 1; }) && stored;
+            }
+            ::_exit(stored ? 0 : 3);
+        }
+        children.push_back(child);
+    }
+    for (pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    EXPECT_EQ(store.ReadInt(section, "Counter", 0), kProcesses * kSteps);
+    EXPECT_TRUE(registry.LockValues());
+    EXPECT_FALSE(registry.LockValues()) << "the lock is not taken twice";
+    registry.UnlockValues();
+    ExpectOnlyTheHiveFiles();
 }
 
 constexpr int kSlots = 10;
@@ -358,7 +437,6 @@ TextBuffer Slot(int writer, int n) { return TextBuffer::Formatted("W%d-%02d", {w
 class UnsyncedFileSystem : public PosixFileSystem {
 public:
     bool Flush(Handle) override { return true; }
-    bool Rename(const std::string& from, const std::string& to) override { return ::rename(from.c_str(), to.c_str()) == 0; }
 };
 
 // Runs in a child process. Write n goes to slot n % kSlots of this writer; before it, the slot
@@ -394,17 +472,16 @@ TEST_F(HiveRegistryTest, WritersInSeveralProcessesLoseNoUpdate) {
         EXPECT_EQ(WEXITSTATUS(status), 0) << "2: a value read back wrong, 3: a write failed";
     }
 
-    std::optional<HiveFile> hive = Hive();
-    ASSERT_TRUE(hive.has_value());
+    const HiveFile hive = Hive();
     for (int writer = 0; writer < kWriters; ++writer) {
         for (int n = kWrites - kSlots + 1; n <= kWrites; ++n) {  // the last writes of each writer
             const std::string name(Slot(writer, n).Bytes());
-            const HiveValue* value = hive->FindValue(kLu, name);
+            const HiveValue* value = hive.FindValue(kLu, name);
             ASSERT_NE(value, nullptr) << name << " was lost";
             EXPECT_EQ(value->data, Dword(n)) << name;
         }
     }
-    EXPECT_EQ(hive->ValuesOf(kLu)->size(), static_cast<std::size_t>(kWriters * kSlots));
+    EXPECT_EQ(hive.ValuesOf(kLu)->size(), static_cast<std::size_t>(kWriters * kSlots));
     ExpectOnlyTheHiveFiles();
 }
 

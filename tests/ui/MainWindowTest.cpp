@@ -41,10 +41,10 @@ TEST_F(MainWindowTest, StartShowsTheStoredSettingsByTheirRules) {
         {"counter 41", 41, {}, {}, "42", "", 1},
         {"negative counter", -5, {}, {}, "-4", "", 1},
         {"counter at the 32-bit limit wraps", 2147483647, {}, {}, "-2147483648", "", 1},
-        {"template name shown lower case", {}, "/home/ann/My Site/My Template.HTML", {}, "1", "my template.html", 1},
+        {"template name shown lower case", {}, testing::PlatformPath("/home/ann/My Site/My Template.HTML"), {}, "1", "my template.html", 1},
         {"template without a separator", {}, "My Template.HTML", {}, "1", "my template.html", 1},
-        {"template in UTF-8", {}, "/srv/caf\xC3\xA9/M\xC3\x89NU.HTML", {}, "1", "m\xC3\xA9nu.html", 1},
-        {"template with bytes that are no UTF-8", {}, "/d/\xFF\xFE/R\xE9SUM\xC9.Htm", {}, "1", "r\xE9sum\xC9.htm", 1},
+        {"template in UTF-8", {}, testing::PlatformPath("/srv/caf\xC3\xA9/M\xC3\x89NU.HTML"), {}, "1", "m\xC3\xA9nu.html", 1},
+        {"template with bytes that are no UTF-8", {}, testing::PlatformPath("/d/\xFF\xFE/R\xE9SUM\xC9.Htm"), {}, "1", "r\xE9sum\xC9.htm", 1},
         {"100 KiB template path", {}, longName, {}, "1", std::string(longName.size(), 'k'), 1},
         {"index 0", {}, {}, 0, "1", "", 0},
         {"index 1", {}, {}, 1, "1", "", 1},
@@ -202,12 +202,14 @@ TEST_F(MainWindowTest, ShowFieldsLeavesAFieldThatAlreadyShowsItsTextAlone) {
 // --- Select ---
 
 TEST_F(MainWindowTest, SelectCancelledChangesNothing) {
-    PutText("Template", "/srv/old/Old.html");
-    PutText("InitDir", "/srv/templates");
+    const std::string oldTemplate = testing::PlatformPath("/srv/old/Old.html");
+    const std::string initDir = testing::PlatformPath("/srv/templates");
+    PutText("Template", oldTemplate);
+    PutText("InitDir", initDir);
     dialogs.Cancel();
     Run([&](MainWindow& window, FakeDialogHost& open) {
         window.OnSelectClicked();
-        EXPECT_EQ(window.templatePath.Bytes(), "/srv/old/Old.html");
+        EXPECT_EQ(window.templatePath.Bytes(), oldTemplate);
         EXPECT_EQ(open.controls[ControlId::kTemplateName].text, "old.html");
     });
     ASSERT_EQ(dialogs.calls.size(), 1u);
@@ -218,11 +220,11 @@ TEST_F(MainWindowTest, SelectCancelledChangesNothing) {
     EXPECT_TRUE(call.request.fileMustExist);
     EXPECT_TRUE(call.request.hideReadOnly);
     EXPECT_FALSE(call.request.overwritePrompt);
-    EXPECT_EQ(call.request.initialFolder, "/srv/templates");
+    EXPECT_EQ(call.request.initialFolder, initDir);
     EXPECT_EQ(call.request.initialFileName, "");
     EXPECT_EQ(call.request.defaultExtension, "");
-    EXPECT_EQ(StoredData("InitDir"), std::string("/srv/templates") + '\0');
-    EXPECT_EQ(StoredData("Template"), std::string("/srv/old/Old.html") + '\0');
+    EXPECT_EQ(StoredData("InitDir"), initDir + '\0');
+    EXPECT_EQ(StoredData("Template"), oldTemplate + '\0');
 }
 
 struct SelectCase {
@@ -233,9 +235,9 @@ struct SelectCase {
 
 TEST_F(MainWindowTest, SelectChosenHoldsThePathShowsTheNameAndStoresOnlyTheFolder) {
     const std::vector<SelectCase> cases = {
-        {"/home/ann/New Site/Front Page.HTML", "front page.html", "/home/ann/New Site"},
-        {"/Front.php", "front.php", ""},
-        {"/home/ann/dir.d/noext", "noext", "/home/ann/dir.d"},
+        {testing::PlatformPath("/home/ann/New Site/Front Page.HTML"), "front page.html", testing::PlatformPath("/home/ann/New Site")},
+        {testing::PlatformPath("/Front.php"), "front.php", ""},
+        {testing::PlatformPath("/home/ann/dir.d/noext"), "noext", testing::PlatformPath("/home/ann/dir.d")},
     };
     for (const SelectCase& test : cases) {
         SCOPED_TRACE(test.chosen);

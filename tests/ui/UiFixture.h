@@ -64,7 +64,7 @@ protected:
     FakeDialogHost host;
     FakeShell shell;
     ScratchFolder temporary;
-    FixedTempFolder tempFolder{temporary.Path().string() + "/"};
+    FixedTempFolder tempFolder{temporary.Path().string() + kSep};
     BrandingImage branding;
     std::string applicationName;
     std::string profileName;
