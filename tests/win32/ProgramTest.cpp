@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ImageFiles.h"
+#include "cli/CommandSettings.h"
 #include "ProgramFile.h"
 #include "WindowDriver.h"
 #include "branding/BrandingRecord.h"
@@ -24,16 +25,12 @@ namespace {
 using namespace testing;
 namespace Id = ControlId;
 
-constexpr char kSettingsKey[] = "Software\\Tessaline\\Quillora";
 constexpr char kSectionKey[] = "Software\\Tessaline\\Quillora\\LU";
 
-// The program's settings in the current user's registry, emptied for each test.
+// The program's settings in the current user's registry, empty for each test: the user's own
+// are set aside meanwhile. Values are read and written here with the registry's own calls.
 class Settings {
 public:
-    Settings() { Clear(); }
-    ~Settings() { Clear(); }
-
-    static void Clear() { RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey); }
 
     static void PutDword(const char* name, DWORD value) { Put(name, REG_DWORD, &value, sizeof value); }
     static void PutText(const char* name, const std::string& text) { Put(name, REG_SZ, text.c_str(), text.size() + 1); }
@@ -60,6 +57,8 @@ public:
     }
 
 private:
+    CommandSettings setAside_;
+
     static void Put(const char* name, DWORD type, const void* data, std::size_t size) {
         HKEY key = nullptr;
         ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSectionKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), ERROR_SUCCESS);
