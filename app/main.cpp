@@ -1,6 +1,4 @@
 // Quillora: builds the platform objects of this desktop and runs the application object.
-#include <cstdlib>
-
 #include <QApplication>
 
 #include "adapters/posix/HiveRegistry.h"
@@ -32,8 +30,6 @@ int main(int, char** argv) {
     quillora::QtFileDialogs fileDialogs(&dialogHost.Dialog());
     quillora::QtShell shell;
     quillora::PosixTempFolder tempFolder;
-    // For measuring the start-up: the window closes as soon as it has been shown.
-    if (std::getenv("QUILLORA_END_WHEN_SHOWN") != nullptr) dialogHost.EndWhenShown();
 
     quillora::ArticleApp application(
         quillora::Platform{fileSystem, registry, clock, messageBoxes, fileDialogs, dialogHost, shell, tempFolder});

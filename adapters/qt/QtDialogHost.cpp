@@ -11,20 +11,20 @@
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QFontMetrics>
-#include <QGroupBox>
 #include <QIcon>
 #include <QImage>
 #include <QImageReader>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPalette>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextDocument>
-#include <QTimer>
 
 #include "adapters/qt/LocalText.h"
 #include "resources/Resources.h"
@@ -111,6 +111,118 @@ QPixmap PictureOf(std::string_view bitmapFile) {
     return picture;
 }
 
+// The multi-line field. Qt 6.4's own insertion reads the first of the source's formats without
+// asking whether there is one, and the X11 clipboard offers none while no program owns it: Paste,
+// Ctrl+V, the context menu's Paste and a middle click all ended there in a crash. A source without
+// formats holds no text, so nothing changes and the selection stays.
+class MultiLineEdit : public QPlainTextEdit {
+public:
+    using QPlainTextEdit::QPlainTextEdit;
+
+protected:
+    void insertFromMimeData(const QMimeData* source) override {
+        if (source == nullptr || source->formats().isEmpty()) return;
+        QPlainTextEdit::insertFromMimeData(source);
+    }
+};
+
+// A frame around a group of controls: a thin line, with the caption (if any) over its top edge.
+// Its inside stays the window's white, where the desktop's group box would tint it.
+class GroupFrame : public QWidget {
+public:
+    GroupFrame(const QString& caption, QWidget* parent) : QWidget(parent), caption_(caption) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QFontMetrics metrics(font());
+        const int top = metrics.height() / 2;
+        painter.setPen(palette().color(QPalette::Mid));
+        painter.drawRect(rect().adjusted(0, top, -1, -1));
+        if (caption_.isEmpty()) return;
+        const int indent = metrics.averageCharWidth();
+        QRect place(indent, 0, metrics.horizontalAdvance(caption_) + indent, metrics.height());
+        painter.fillRect(place, palette().color(QPalette::Window));
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawText(place, Qt::AlignCenter, caption_);
+    }
+
+private:
+    QString caption_;
+};
+
+// One maker per kind of control: each builds the widget of a template control on the dialog,
+// not yet placed. onClick reports a click on a push button or a picture.
+using ClickReport = std::function<void()>;
+
+QWidget* MakeMultiLineEdit(const ControlTemplate& control, QWidget& dialog) {
+    auto* edit = new MultiLineEdit(&dialog);
+    edit->setLineWrapMode(QPlainTextEdit::NoWrap);
+    edit->setTabChangesFocus(true);
+    edit->setVerticalScrollBarPolicy(control.Has(Style::kVScroll) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded);
+    edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    edit->setPlainText(FromLocal(control.text));
+    return edit;
+}
+
+QWidget* MakeLineEdit(const ControlTemplate& control, QWidget& dialog) {
+    QLineEdit* edit = control.Has(Style::kNumber) ? new DigitsOnlyLineEdit(&dialog) : new QLineEdit(&dialog);
+    edit->setReadOnly(control.Has(Style::kReadOnly));
+    edit->setFrame(control.Has(Style::kBorder));
+    edit->setText(FromLocal(control.text));
+    return edit;
+}
+
+QWidget* MakeCheckBox(const ControlTemplate& control, QWidget& dialog) {
+    return new AutoCheckBox(FromLocal(control.text), &dialog);
+}
+
+// Only a frame: it lies beneath the controls it surrounds and lets their clicks through.
+QWidget* MakeGroupFrame(const ControlTemplate& control, QWidget& dialog) {
+    auto* frame = new GroupFrame(FromLocal(control.text), &dialog);
+    frame->setAttribute(Qt::WA_TransparentForMouseEvents);
+    frame->lower();
+    return frame;
+}
+
+// A button with a face shows only its picture, or nothing while it has none. No push button is
+// ever the dialog's default: Enter clicks the one that has the focus, and only that one.
+QWidget* MakePushButton(const ControlTemplate& control, QWidget& dialog, const ClickReport& onClick) {
+    auto* button = new QPushButton(control.Has(Style::kButtonBitmap) ? QString() : FromLocal(control.text), &dialog);
+    button->setAccessibleName(FromLocal(control.text));
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    QObject::connect(button, &QPushButton::clicked, &dialog, onClick);
+    return button;
+}
+
+QWidget* MakePicture(const ControlTemplate& control, QWidget& dialog, const ClickReport& onClick) {
+    QLabel* picture = control.Has(Style::kStaticNotify) ? new ClickablePicture(&dialog, onClick) : new QLabel(&dialog);
+    picture->setPixmap(PictureOf(resources::Bitmap(control.imageId)));
+    if (control.Has(Style::kCenterImage)) picture->setAlignment(Qt::AlignCenter);
+    return picture;
+}
+
+QWidget* MakeLabel(const ControlTemplate& control, QWidget& dialog) {
+    auto* label = new QLabel(&dialog);
+    label->setTextFormat(Qt::PlainText);
+    label->setText(FromLocal(control.text));
+    return label;
+}
+
+QWidget* MakeControl(const ControlTemplate& control, QWidget& dialog, const ClickReport& onClick) {
+    switch (control.controlClass) {
+    case ControlClass::Edit:
+        return control.Has(Style::kMultiLine) ? MakeMultiLineEdit(control, dialog) : MakeLineEdit(control, dialog);
+    case ControlClass::Button:
+        if (control.IsButtonType(Style::kAutoCheckBox)) return MakeCheckBox(control, dialog);
+        if (control.IsButtonType(Style::kGroupBox)) return MakeGroupFrame(control, dialog);
+        return MakePushButton(control, dialog, onClick);
+    case ControlClass::Static: break;
+    }
+    return control.imageId != 0 ? MakePicture(control, dialog, onClick) : MakeLabel(control, dialog);
+}
+
 }  // namespace
 
 // The dialog window itself: it turns the keyboard and the close box into commands.
@@ -195,50 +307,7 @@ void QtDialogHost::Build(const WindowTemplate& window) {
     QWidget* previousTabStop = nullptr;
     for (const ControlTemplate& control : window.controls) {
         const int id = control.id;
-        QWidget* widget = nullptr;
-        if (control.controlClass == ControlClass::Edit && control.Has(Style::kMultiLine)) {
-            auto* edit = new QPlainTextEdit(&dialog);
-            edit->setLineWrapMode(QPlainTextEdit::NoWrap);
-            edit->setTabChangesFocus(true);
-            edit->setVerticalScrollBarPolicy(control.Has(Style::kVScroll) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded);
-            edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-            edit->setPlainText(FromLocal(control.text));
-            widget = edit;
-        } else if (control.controlClass == ControlClass::Edit) {
-            QLineEdit* edit = control.Has(Style::kNumber) ? new DigitsOnlyLineEdit(&dialog) : new QLineEdit(&dialog);
-            edit->setReadOnly(control.Has(Style::kReadOnly));
-            edit->setFrame(control.Has(Style::kBorder));
-            edit->setText(FromLocal(control.text));
-            widget = edit;
-        } else if (control.IsButtonType(Style::kAutoCheckBox)) {
-            widget = new AutoCheckBox(FromLocal(control.text), &dialog);
-        } else if (control.IsButtonType(Style::kGroupBox)) {
-            // Only a frame: it lies beneath the controls it surrounds and lets their clicks through.
-            auto* frame = new QGroupBox(FromLocal(control.text), &dialog);
-            frame->setAttribute(Qt::WA_TransparentForMouseEvents);
-            frame->lower();
-            widget = frame;
-        } else if (control.IsPushButton()) {
-            // A button with a face shows only its picture, or nothing while it has none.
-            auto* button = new QPushButton(control.Has(Style::kButtonBitmap) ? QString() : FromLocal(control.text), &dialog);
-            button->setAccessibleName(FromLocal(control.text));
-            button->setAutoDefault(true);
-            QObject::connect(button, &QPushButton::clicked, &dialog, [this, id] { dialog_->command(id); });
-            widget = button;
-        } else if (control.Has(Style::kStaticNotify)) {
-            auto* picture = new ClickablePicture(&dialog, [this, id] { dialog_->command(id); });
-            widget = picture;
-        } else {
-            auto* label = new QLabel(&dialog);
-            label->setTextFormat(Qt::PlainText);
-            label->setText(FromLocal(control.text));
-            widget = label;
-        }
-        if (auto* label = qobject_cast<QLabel*>(widget); label != nullptr && control.imageId != 0) {
-            label->setPixmap(PictureOf(resources::Bitmap(control.imageId)));
-            if (control.Has(Style::kCenterImage)) label->setAlignment(Qt::AlignCenter);
-        }
-
+        QWidget* widget = MakeControl(control, dialog, [this, id] { dialog_->command(id); });
         widget->setGeometry(units_.Rect(control.x, control.y, control.width, control.height));
         widget->setProperty("controlId", id);
         widget->setObjectName(QStringLiteral("control%1").arg(id));
@@ -273,7 +342,6 @@ DialogResult QtDialogHost::RunModal(DialogHandler& handler) {
     if (!Open(handler)) return result_;
     QEventLoop loop;
     QObject::connect(dialog_.get(), &QDialog::finished, &loop, &QEventLoop::quit);
-    if (endWhenShown_) QTimer::singleShot(0, dialog_.get(), [this] { EndDialog(DialogResult::Cancel); });
     if (!ended_) loop.exec(QEventLoop::DialogExec);
     handler_ = nullptr;
     return result_;

@@ -38,8 +38,9 @@ class HostDialog;
 // The dialog host on Qt 6 Widgets: a fixed-size QDialog with one widget for each control of the
 // window template, white throughout, run as an application-modal window.
 //
-// Keyboard: Tab follows the template order; Enter clicks a focused push button, starts a new
-// line in the multi-line field and sends the OK command anywhere else; Esc, the close box and
+// Keyboard: Tab follows the template order; Enter clicks a focused push button (no button is
+// ever the default one), starts a new line in the multi-line field and sends the OK command
+// anywhere else; Esc, the close box and
 // Alt+F4 send the Cancel command; F1 does nothing.
 class QtDialogHost : public DialogHost {
 public:
@@ -67,8 +68,6 @@ public:
     // the focus on the first tab stop when the handler asks for it. False when the dialog ended
     // during its initialisation; it is then never shown.
     bool Open(DialogHandler& handler);
-    // Ends the modal run as soon as the window has been shown, for measuring the start-up.
-    void EndWhenShown() { endWhenShown_ = true; }
 
     QDialog& Dialog();
     QWidget* Control(int id) const;
@@ -84,7 +83,6 @@ private:
     DialogHandler* handler_ = nullptr;
     DialogResult result_ = DialogResult::Cancel;
     bool ended_ = false;
-    bool endWhenShown_ = false;
 };
 
 }  // namespace quillora

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QSettings>
 
 #include "adapters/qt/LocalText.h"
 
@@ -21,6 +22,14 @@ QStringList QtNameFilters(const std::string& filter) {
         filters << QStringLiteral("%1 (%2)").arg(name, patterns.join(u' '));
     }
     return filters;
+}
+
+QtFileDialogs::QtFileDialogs(QWidget* owner) : owner_(owner) { KeepDialogStateUnsaved(); }
+
+void QtFileDialogs::KeepDialogStateUnsaved() {
+    for (QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat}) {
+        QSettings::setPath(format, QSettings::UserScope, QStringLiteral("/dev/null"));
+    }
 }
 
 std::unique_ptr<QFileDialog> QtFileDialogs::Build(const FileDialogRequest& request, bool save) const {

@@ -238,16 +238,10 @@ TEST(BrandingInTheProgramFile, ProgramBrandedByTheToolCarriesTheTextsAndStillSta
     EXPECT_EQ(branded.substr(0, recordAt), program.substr(0, recordAt));
     EXPECT_EQ(branded.substr(recordAt + Record::kSize), program.substr(recordAt + Record::kSize));
 
-    // The branded program starts and ends, its terms accepted in a scratch settings folder.
-    std::filesystem::create_directories(folder / "config/quillora");
-    std::filesystem::create_directories(folder / "run");
-    std::filesystem::permissions(folder / "run", std::filesystem::perms::owner_all);
-    testing::ScratchFolder::Write(folder / "config/quillora/registry.reg",
-                                  "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Tessaline\\Quillora\\LU]\n"
-                                  "\"Terms\"=dword:00000001\n");
-    const testing::ProcessResult started = testing::RunProcess(
-        copy, {}, {"QT_QPA_PLATFORM=offscreen", "QUILLORA_END_WHEN_SHOWN=1", "HOME=" + folder.Path().string(),
-                   "XDG_CONFIG_HOME=" + (folder / "config"), "XDG_RUNTIME_DIR=" + (folder / "run")});
+    // The branded program shows its window and ends when it is closed, on a private X server,
+    // its terms accepted in a scratch settings folder.
+    const testing::ProcessResult started =
+        testing::RunProcess(QUILLORA_START_WINDOW, {copy, folder / "window"}, {"HOME=" + folder.Path().string()});
     EXPECT_EQ(started.status, 0) << started.errors;
 
     const testing::ProcessResult show = RunBrandingTool({"show", copy});

@@ -59,6 +59,11 @@ public:
     // The settings as the window reads and writes them.
     SettingsStore& Store() { return store_; }
 
+#ifndef _WIN32
+    // The settings file as it stands, byte for byte.
+    std::string File() const { return ScratchFolder::Read(config_ / "quillora/registry.reg"); }
+#endif
+
     // No settings were made: no file or no key for the program.
     bool Untouched() const {
 #ifdef _WIN32

@@ -36,13 +36,15 @@ class ExampleSiteTest : public ::testing::Test {
 protected:
     void SetUp() override { fs::copy(QUILLORA_EXAMPLES_DIR, folder.Path(), fs::copy_options::recursive); }
 
-    // quillora-create run from inside the site, as the README shows.
+    // quillora-create run from inside the site; the first run accepts the terms and names the
+    // page, the later ones save beside it.
     testing::ProcessResult Create(const std::string& title) {
         const std::string up = std::string("..") + testing::kSep;
-        return testing::RunProcess(QUILLORA_CREATE_PATH,
-                                   {"--title", title, "--text-file", up + "first-issue.txt", "--template", up + "template.html",
-                                    "--index"},
-                                   settings.Environment(), "", Site().string());
+        std::vector<std::string> arguments = {"--title", title, "--text-file", up + "first-issue.txt", "--template",
+                                              up + "template.html", "--index"};
+        if (firstRun_) arguments.insert(arguments.end(), {"--accept-terms", "--output", "article0001.html"});
+        firstRun_ = false;
+        return testing::RunProcess(QUILLORA_CREATE_PATH, arguments, settings.Environment(), "", Site().string());
     }
 
     fs::path Site() const { return folder.Path() / "site"; }
@@ -70,6 +72,9 @@ protected:
 
     testing::ScratchFolder folder;
     testing::CommandSettings settings;
+
+private:
+    bool firstRun_ = true;
 };
 
 TEST_F(ExampleSiteTest, FirstArticleGivesAPageAndAnIndexWithWorkingLinks) {

@@ -31,12 +31,17 @@ constexpr bool kSanitized = true;  // the sanitizer's shadow memory cannot live 
 constexpr bool kSanitized = false;
 #endif
 
+// The terms of use accepted earlier, as quillora-create asks.
+const char kSettings[] = "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Tessaline\\Quillora\\LU]\n\"Terms\"=dword:00000001\n";
+
 class ArticleTextTest : public ::testing::Test {
 protected:
     void SetUp() override {
         for (const char* name : {"site", "config", "state"}) std::filesystem::create_directory(folder / name);
         ScratchFolder::Write(folder / "site/template.html", kTemplate);
         ScratchFolder::Write(folder / "site/index.html", kIndex);
+        std::filesystem::create_directory(folder / "config/quillora");
+        ScratchFolder::Write(folder / "config/quillora/registry.reg", kSettings);
     }
 
     CreateProcess::Result Run(const std::string& textFile, const std::string& inputFile, std::uint64_t addressSpaceLimit) {
@@ -102,7 +107,7 @@ TEST_F(ArticleTextTest, TextsThatAreNoPlainTextOrTooLargeEndInAMessageAndWriteNo
                                          c.explanation + "\n");
             EXPECT_FALSE(std::filesystem::exists(folder / "site/article0001.html"));
             EXPECT_EQ(ScratchFolder::Read(folder / "site/index.html"), kIndex);
-            EXPECT_TRUE(std::filesystem::is_empty(folder / "config")) << "settings were written";
+            EXPECT_EQ(ScratchFolder::Read(folder / "config/quillora/registry.reg"), kSettings) << "settings were written";
         }
         std::filesystem::remove(textFile);
     }

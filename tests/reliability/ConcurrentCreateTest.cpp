@@ -48,6 +48,11 @@ protected:
         ScratchFolder::Write(Site("template.html"), kTemplate);
         ScratchFolder::Write(Site("index.html"), kIndex);
         ScratchFolder::Write(folder / "text.txt", "The text\nof the issue\n");
+        // The terms of use accepted, and the site the folder saved to last, as after a first article.
+        std::filesystem::create_directory(folder / "config/quillora");
+        ScratchFolder::Write(folder / "config/quillora/registry.reg",
+                             "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Tessaline\\Quillora\\LU]\n\"Terms\"=dword:00000001\n"
+                             "\"SaveDir\"=\"" + folder.Path().string() + "/site/\"\n");
     }
     std::string Site(const std::string& name) const { return folder / ("site/" + name); }
 

@@ -159,7 +159,7 @@ TEST_F(TargetsTest, EachTargetIsWrittenKeepingWhatItIsOrRefusedUntouched) {
 
         CreateProcess::Options options;
         options.arguments = {"--title", "Spring", "--text-file", folder / "text.txt", "--template", Site("template.html"),
-                             "--output", c.output, "--overwrite", c.index ? "--index" : "--no-index"};
+                             "--output", c.output, "--overwrite", c.index ? "--index" : "--no-index", "--accept-terms"};
         options.environment = {"PATH=/usr/bin:/bin", "HOME=" + (folder / "home"), "XDG_CONFIG_HOME=" + (folder / "home/config"),
                                "XDG_STATE_HOME=" + (folder / "home/state")};
         options.workingFolder = folder / "home";

@@ -46,6 +46,9 @@ protected:
         ScratchFolder::Write(site / "template.html", kTemplate);
         ScratchFolder::Write(site / "index.html", kIndex);
         ScratchFolder::Write(site / "article.txt", "Line one\r\nLine two\r\n");
+        // A user who has accepted the terms and saved a page in the site before.
+        Put("Terms", REG_DWORD, std::string("\1\0\0\0", 4));
+        Put("SaveDir", REG_SZ, site.Path().string() + "\\" + '\0');
     }
 
     testing::ProcessResult Run(const std::vector<std::string>& arguments) {
@@ -99,7 +102,8 @@ TEST_F(CreateProgramTest, SettingsAreWrittenToTheRegistryWithTheirTypes) {
     }
     DWORD type = 0;
     std::string data;
-    EXPECT_FALSE(Find("Terms", type, data)) << "the command asks no terms and stores none";
+    ASSERT_TRUE(Find("Terms", type, data));
+    EXPECT_EQ(data, std::string("\1\0\0\0", 4)) << "the accepted terms stay as they were";
 }
 
 // A Counter stored as a text of five digits is six bytes of data: it reads as 0, and the
@@ -120,8 +124,11 @@ TEST_F(CreateProgramTest, AReadOnlyIndexPageIsRefusedWithTheWriteMessageAndKept)
     const std::string index = site / "index.html";
     ASSERT_TRUE(SetFileAttributesA(index.c_str(), FILE_ATTRIBUTE_READONLY));
     auto result = Run({"--title", "T", "--text-file", "article.txt", "--template", "template.html"});
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.errors, "Failed to write file " + index + "\n");
+    // The page is written, the index page is kept, and the command says so.
+    EXPECT_EQ(result.status, 3);
+    EXPECT_EQ(result.errors, "Failed to write file " + index + "\nFile \"" + site / "article0001.html" +
+                                 "\" was written, but the index page was not updated.\n"
+                                 "Once the index page is right, run the same command with --overwrite to add the link.\n");
     EXPECT_EQ(ScratchFolder::Read(index), kIndex);
     EXPECT_EQ(site.Entries(), (std::vector<std::string>{"article.txt", "article0001.html", "index.html", "template.html"}));
     DWORD type = 0;

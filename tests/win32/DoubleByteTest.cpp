@@ -107,7 +107,7 @@ TEST_F(DoubleByteTest, CreateProgramNamesPagesAndIndexLinksByTheirWholeCharacter
 
     auto result = testing::RunProcess(QUILLORA_CREATE_PATH,
                                       {"--title", kTitle, "--text-file", "a.txt", "--template", kSo + ".html", "--output",
-                                       kNou + "7.HTML"},
+                                       kNou + "7.HTML", "--accept-terms"},
                                       settings.Environment(), "", site);
     ASSERT_EQ(result.status, 0) << result.errors;
     EXPECT_EQ(result.errors, "File \"" + kNou + "7.html\" has been created\n");
