@@ -179,8 +179,8 @@ TEST_F(ProgramResources, IconGroup128HoldsTheEightImagesOfTheIconFile) {
 }
 
 TEST_F(ProgramResources, HelpPictureAndHelpPageAreCarriedAsData) {
-    EXPECT_EQ(Resource(RT_RCDATA, "HELP_PICTURE"), resources::HelpPicture());
-    EXPECT_EQ(Resource(RT_RCDATA, "HELP_PAGE"), resources::HelpPagePattern());
+    EXPECT_EQ(Resource(RT_RCDATA, MAKEINTRESOURCEA(resources::kHelpPictureData)), resources::HelpPicture());
+    EXPECT_EQ(Resource(RT_RCDATA, MAKEINTRESOURCEA(resources::kHelpPageData)), resources::HelpPagePattern());
 }
 
 // --- The version block ---
