@@ -35,21 +35,21 @@ class CharStarts {
 public:
     // known: a position that starts a character; a run that begins with the second byte of a
     // character begun before it passes 1.
-    CharStarts(CodePageKind kind, std::string_view bytes, std::size_t known)
-        : kind_(kind), bytes_(bytes), known_(known) {}
+    CharStarts(const CodePage& page, std::string_view bytes, std::size_t known)
+        : page_(&page), bytes_(bytes), known_(known) {}
 
     bool At(std::size_t at) {
-        if (kind_ != CodePageKind::DoubleByte) return true;
+        if (page_->Kind() != CodePageKind::DoubleByte) return true;
         if (at < known_) return false;  // the second byte of a character begun before the run
         std::size_t runStart = at;
-        while (runStart > known_ && CodePage::IsLeadByte(kind_, bytes_[runStart - 1])) --runStart;
+        while (runStart > known_ && page_->IsLeadByte(bytes_[runStart - 1])) --runStart;
         const bool starts = (at - runStart) % 2 == 0;
         known_ = starts ? at : at + 1;
         return starts;
     }
 
 private:
-    CodePageKind kind_;
+    const CodePage* page_;
     std::string_view bytes_;
     std::size_t known_;
 };
@@ -58,8 +58,8 @@ private:
 // on character starts, as Find and FindFrom find them.
 class Occurrences {
 public:
-    Occurrences(CodePageKind kind, std::string_view text, std::string_view pattern)
-        : text_(text), pattern_(pattern), starts_(kind, text, 0) {}
+    Occurrences(const CodePage& page, std::string_view text, std::string_view pattern)
+        : text_(text), pattern_(pattern), starts_(page, text, 0) {}
 
     // The first occurrence at or after from, or kNone; from never goes back.
     std::size_t From(std::size_t from) {
@@ -128,7 +128,7 @@ bool SpelledAt(const Pieces& pieces, Place place, std::string_view pattern, Plac
 // are taken from the left without overlapping, and a replacement is never searched. An
 // occurrence may run over the joins between pieces, and in a double-byte code page a piece may
 // begin with the second byte of a character that the piece before it began. Returns the count.
-std::int32_t ReplaceAll(CodePageKind kind, Pieces& pieces, std::string_view marker, const TextBuffer& replacement) {
+std::int32_t ReplaceAll(const CodePage& page, Pieces& pieces, std::string_view marker, const TextBuffer& replacement) {
     Pieces result;
     result.reserve(pieces.size() + 2);
     std::int32_t count = 0;
@@ -137,7 +137,7 @@ std::int32_t ReplaceAll(CodePageKind kind, Pieces& pieces, std::string_view mark
     while (place.piece < pieces.size()) {
         const Piece& piece = pieces[place.piece];
         const std::string_view bytes = piece.Bytes();
-        CharStarts starts(kind, bytes, beginsInCharacter ? 1 : place.offset);
+        CharStarts starts(page, bytes, beginsInCharacter ? 1 : place.offset);
         Place next{place.piece + 1, 0};
         std::size_t copied = place.offset;
         std::size_t from = place.offset;
@@ -155,7 +155,7 @@ std::int32_t ReplaceAll(CodePageKind kind, Pieces& pieces, std::string_view mark
                 break;
             }
             copied = from = end.offset;
-            starts = CharStarts(kind, bytes, from);  // a marker is ASCII: a character starts after it
+            starts = CharStarts(page, bytes, from);  // a marker is ASCII: a character starts after it
         }
         Add(result, piece, copied, bytes.size());
         beginsInCharacter = !starts.At(bytes.size());
@@ -181,9 +181,9 @@ TextBuffer Join(const Pieces& pieces) {
 // character start, and the search for the next address resumes right after the address, where
 // it would resume after the link.
 template <typename Visitor>
-void WalkArticleText(CodePageKind kind, std::string_view text, Visitor& visitor) {
-    Occurrences lineBreaks(kind, text, kLineBreak);
-    Occurrences addresses(kind, text, kAddressPrefix);
+void WalkArticleText(const CodePage& page, std::string_view text, Visitor& visitor) {
+    Occurrences lineBreaks(page, text, kLineBreak);
+    Occurrences addresses(page, text, kAddressPrefix);
     std::size_t copied = 0;
     std::size_t lineBreak = lineBreaks.From(0);
     std::size_t address = addresses.From(0);
@@ -240,13 +240,13 @@ struct ConvertedText {
 }  // namespace
 
 TextBuffer ConvertArticleText(const TextBuffer& articleText) {
-    const CodePageKind kind = CodePage::Active();
+    const CodePage page = CodePage::Active();
     const Additions added;
     ConvertedLength length{added};
-    WalkArticleText(kind, articleText.Bytes(), length);
+    WalkArticleText(page, articleText.Bytes(), length);
     ConvertedText converted{added, articleText, TextBuffer()};
     converted.text.Reserve(ToInt(length.length));
-    WalkArticleText(kind, articleText.Bytes(), converted);
+    WalkArticleText(page, articleText.Bytes(), converted);
     return std::move(converted.text);
 }
 
@@ -254,13 +254,13 @@ TextBuffer ConvertArticleText(const TextBuffer& articleText) {
 // would, but over the pieces of the page: the page is copied once, at the end.
 std::optional<TextBuffer> BuildArticlePage(const TextBuffer& templatePage, const TextBuffer& articleText,
                                            const TextBuffer& articleTitle, const TextBuffer& date) {
-    const CodePageKind kind = CodePage::Active();
+    const CodePage codePage = CodePage::Active();
     const TextBuffer converted = ConvertArticleText(articleText);
     Pieces page;
     Add(page, templatePage, 0, templatePage.Bytes().size());
-    if (ReplaceAll(kind, page, kArticleMarker, converted) == 0) return std::nullopt;
-    ReplaceAll(kind, page, kTitleMarker, articleTitle);
-    ReplaceAll(kind, page, kDateMarker, date);
+    if (ReplaceAll(codePage, page, kArticleMarker, converted) == 0) return std::nullopt;
+    ReplaceAll(codePage, page, kTitleMarker, articleTitle);
+    ReplaceAll(codePage, page, kDateMarker, date);
     return Join(page);
 }
 

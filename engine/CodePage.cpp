@@ -7,11 +7,22 @@
 namespace quillora {
 namespace {
 
-std::atomic<CodePageKind> activeKind{CodePageKind::Utf8};
+constexpr std::uint32_t kWestern = 1252;
+constexpr std::uint32_t kJapanese = 932;
+constexpr std::uint32_t kUtf8 = 65001;
+
+constexpr ByteRange kJapaneseLeadBytes[] = {{0x81, 0x9F}, {0xE0, 0xFC}};
+
+// The active page. Each part is atomic, so that reading it never races with SetActive. The
+// parts are not set together: the composition roots set the page before any text is handled.
+struct ActivePage {
+    std::atomic<CodePageKind> kind{CodePageKind::Utf8};
+    std::atomic<std::uint32_t> number{kUtf8};
+    std::array<std::atomic<std::uint32_t>, 8> leadBits{};
+};
+constinit ActivePage active;
 
 unsigned char Byte(const char* bytes, std::size_t at) { return static_cast<unsigned char>(bytes[at]); }
-
-bool IsDoubleByteLead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
 bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
 
@@ -28,7 +39,7 @@ unsigned char LowerWestern(unsigned char b) {
 }
 
 // Code page 932 double-byte letters: full-width Latin, Greek and Cyrillic capitals.
-void LowerDoubleByte(unsigned char& lead, unsigned char& trail) {
+void LowerJapanese(unsigned char& lead, unsigned char& trail) {
     if (lead == 0x82 && trail >= 0x60 && trail <= 0x79) {
         trail = static_cast<unsigned char>(trail + 0x21);
     } else if (lead == 0x83 && trail >= 0x9F && trail <= 0xB6) {
@@ -78,22 +89,55 @@ std::size_t Utf8SequenceLength(unsigned char lead) {
 
 }  // namespace
 
-bool CodePage::IsLeadByte(CodePageKind kind, char byte) {
-    return kind == CodePageKind::DoubleByte && IsDoubleByteLead(static_cast<unsigned char>(byte));
+CodePage::CodePage(CodePageKind kind) : CodePage(kind, kUtf8) {
+    switch (kind) {
+    case CodePageKind::SingleByte:
+        *this = SingleByte(kWestern);
+        break;
+    case CodePageKind::DoubleByte:
+        *this = DoubleByte(kJapanese, kJapaneseLeadBytes);
+        break;
+    case CodePageKind::Utf8:
+        break;
+    }
 }
 
-CodePageKind CodePage::Active() { return activeKind.load(std::memory_order_relaxed); }
+CodePage CodePage::SingleByte(std::uint32_t number) { return CodePage(CodePageKind::SingleByte, number); }
 
-void CodePage::SetActive(CodePageKind kind) { activeKind.store(kind, std::memory_order_relaxed); }
+CodePage CodePage::DoubleByte(std::uint32_t number, std::span<const ByteRange> leadBytes) {
+    CodePage page(CodePageKind::DoubleByte, number);
+    for (const ByteRange& range : leadBytes) {
+        for (unsigned b = range.first < 0x80 ? 0x80u : range.first; b <= range.last; ++b) {
+            page.leadBits_[b >> 5] |= 1u << (b & 31u);
+        }
+    }
+    return page;
+}
 
-std::size_t CodePage::CharLength(CodePageKind kind, const char* bytes, std::size_t size, std::size_t at) {
+CodePage CodePage::Active() {
+    CodePage page(active.kind.load(std::memory_order_relaxed), active.number.load(std::memory_order_relaxed));
+    for (std::size_t i = 0; i < page.leadBits_.size(); ++i) {
+        page.leadBits_[i] = active.leadBits[i].load(std::memory_order_relaxed);
+    }
+    return page;
+}
+
+void CodePage::SetActive(const CodePage& page) {
+    active.kind.store(page.kind_, std::memory_order_relaxed);
+    active.number.store(page.number_, std::memory_order_relaxed);
+    for (std::size_t i = 0; i < page.leadBits_.size(); ++i) {
+        active.leadBits[i].store(page.leadBits_[i], std::memory_order_relaxed);
+    }
+}
+
+std::size_t CodePage::CharLength(const char* bytes, std::size_t size, std::size_t at) const {
     unsigned char lead = Byte(bytes, at);
     if (lead < 0x80) return 1;
-    switch (kind) {
+    switch (kind_) {
     case CodePageKind::SingleByte:
         return 1;
     case CodePageKind::DoubleByte:
-        return (IsLeadByte(kind, bytes[at]) && at + 1 < size) ? 2 : 1;
+        return (IsLeadByte(bytes[at]) && at + 1 < size) ? 2 : 1;
     case CodePageKind::Utf8: {
         // A malformed sequence counts byte by byte, so every byte belongs to exactly one character.
         std::size_t length = Utf8SequenceLength(lead);
@@ -113,17 +157,19 @@ std::size_t CodePage::CharLength(CodePageKind kind, const char* bytes, std::size
     return 1;
 }
 
-void CodePage::LowerChar(CodePageKind kind, char* bytes, std::size_t charLength) {
+void CodePage::LowerChar(char* bytes, std::size_t charLength) const {
     auto* b = reinterpret_cast<unsigned char*>(bytes);
-    switch (kind) {
+    switch (kind_) {
     case CodePageKind::SingleByte:
         b[0] = LowerWestern(b[0]);
         break;
     case CodePageKind::DoubleByte:
-        if (charLength == 2) {
-            LowerDoubleByte(b[0], b[1]);
-        } else {
+        // The case rules of the other double-byte pages are not known here: their double-byte
+        // characters stay as they are.
+        if (charLength == 1) {
             b[0] = LowerAscii(b[0]);
+        } else if (number_ == kJapanese) {
+            LowerJapanese(b[0], b[1]);
         }
         break;
     case CodePageKind::Utf8:

@@ -32,17 +32,18 @@ std::size_t FindBytes(std::string_view text, std::string_view pattern, std::size
 // boundary is a character boundary at or before start (start itself unless told otherwise), so
 // that a start inside a character is walked from the right place. Linear: the byte scans and
 // the boundary walk only move forward.
-std::size_t FindOnBoundary(std::string_view text, std::string_view pattern, std::size_t start, std::size_t boundary) {
+std::size_t FindOnBoundary(const CodePage& page, std::string_view text, std::string_view pattern, std::size_t start,
+                           std::size_t boundary) {
     if (start > text.size()) return std::string_view::npos;
     if (pattern.empty()) return start;
-    const CodePageKind kind = CodePage::Active();
+    const CodePageKind kind = page.Kind();
     std::size_t from = start;
     while (from + pattern.size() <= text.size()) {
         const std::size_t at = FindBytes(text, pattern, from);
         if (at == std::string_view::npos) return std::string_view::npos;
         // In UTF-8 only a continuation byte can lie inside a character.
         if (kind == CodePageKind::SingleByte || (kind == CodePageKind::Utf8 && (pattern.front() & 0xC0) != 0x80)) return at;
-        while (boundary < at) boundary += CodePage::CharLength(kind, text.data(), text.size(), boundary);
+        while (boundary < at) boundary += page.CharLength(text.data(), text.size(), boundary);
         if (boundary == at) return at;
         from = boundary;  // the match began inside a character; the next candidate is the next boundary
     }
@@ -119,19 +120,19 @@ TextBuffer& TextBuffer::AppendMid(const TextBuffer& text, std::int32_t first, st
 std::int32_t TextBuffer::FindFrom(const TextBuffer& pattern, std::int32_t start) const {
     if (start > Length()) return -1;
     const auto from = static_cast<std::size_t>(Clamp0(start));
-    std::size_t at = FindOnBoundary(bytes_, pattern.bytes_, from, from);
+    std::size_t at = FindOnBoundary(CodePage::Active(), bytes_, pattern.bytes_, from, from);
     return at == std::string_view::npos ? -1 : static_cast<std::int32_t>(at);
 }
 
 std::int32_t TextBuffer::FindLast(char byte) const {
-    const CodePageKind kind = CodePage::Active();
-    if (kind == CodePageKind::SingleByte) {
+    const CodePage page = CodePage::Active();
+    if (page.Kind() == CodePageKind::SingleByte) {
         const std::size_t hit = std::string_view(bytes_).rfind(byte);
         return hit == std::string_view::npos ? -1 : static_cast<std::int32_t>(hit);
     }
     std::int32_t last = -1;
     for (std::size_t at = 0; at < bytes_.size();) {
-        std::size_t length = CodePage::CharLength(kind, bytes_.data(), bytes_.size(), at);
+        std::size_t length = page.CharLength(bytes_.data(), bytes_.size(), at);
         if (length == 1 && bytes_[at] == byte) last = static_cast<std::int32_t>(at);
         at += length;
     }
@@ -140,7 +141,8 @@ std::int32_t TextBuffer::FindLast(char byte) const {
 
 std::int32_t TextBuffer::ReplaceAll(const TextBuffer& oldText, const TextBuffer& newText) {
     if (oldText.IsEmpty()) return 0;
-    std::size_t at = FindOnBoundary(bytes_, oldText.bytes_, 0, 0);
+    const CodePage page = CodePage::Active();
+    std::size_t at = FindOnBoundary(page, bytes_, oldText.bytes_, 0, 0);
     if (at == std::string_view::npos) return 0;
 
     std::string result;
@@ -152,7 +154,7 @@ std::int32_t TextBuffer::ReplaceAll(const TextBuffer& oldText, const TextBuffer&
         copiedUpTo = at + oldText.bytes_.size();
         ++count;
         // The scan resumes after the occurrence, which may end inside a character.
-        at = FindOnBoundary(bytes_, oldText.bytes_, copiedUpTo, at);
+        at = FindOnBoundary(page, bytes_, oldText.bytes_, copiedUpTo, at);
     }
     result.append(bytes_, copiedUpTo, std::string::npos);
     bytes_ = std::move(result);
@@ -178,10 +180,10 @@ TextBuffer TextBuffer::Mid(std::int32_t first, std::int32_t count) const {
 }
 
 void TextBuffer::ToLower() {
-    const CodePageKind kind = CodePage::Active();
+    const CodePage page = CodePage::Active();
     for (std::size_t at = 0; at < bytes_.size();) {
-        std::size_t length = CodePage::CharLength(kind, bytes_.data(), bytes_.size(), at);
-        CodePage::LowerChar(kind, bytes_.data() + at, length);
+        std::size_t length = page.CharLength(bytes_.data(), bytes_.size(), at);
+        page.LowerChar(bytes_.data() + at, length);
         at += length;
     }
 }

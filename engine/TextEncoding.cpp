@@ -38,7 +38,7 @@ EncodedCharacter DecodeUtf8(std::string_view bytes, std::size_t at) {
     const auto lead = static_cast<unsigned char>(bytes[at]);
     if (lead < 0x80) return {lead, 1, true};
     // The code page's own rule of what a well-formed sequence is.
-    const std::size_t length = CodePage::CharLength(CodePageKind::Utf8, bytes.data(), bytes.size(), at);
+    const std::size_t length = CodePage(CodePageKind::Utf8).CharLength(bytes.data(), bytes.size(), at);
     if (length == 1) return {lead, 1, false};
     const unsigned char leadBits[] = {0, 0, 0x1F, 0x0F, 0x07};
     char32_t codePoint = lead & leadBits[length];

@@ -4,12 +4,13 @@
 
 namespace quillora::Win32CodePage {
 
-// The kind of a Windows ANSI code page: 65001 is UTF-8; 932, 936, 949, 950 and 1361 are
-// double-byte; every other page has one byte per character.
-CodePageKind KindOf(unsigned codePage);
+// A Windows ANSI code page as the system describes it: 65001 is UTF-8; a page for which the
+// system names lead bytes (GetCPInfo) is double-byte, with exactly those lead bytes; every other
+// page, and a page the system does not know, has one byte per character.
+CodePage Of(unsigned codePage);
 
-// The kind of the system's ANSI code page (GetACP), which the composition roots make the
-// active one before any text is handled.
-CodePageKind OfSystem();
+// The system's ANSI code page (GetACP), which the composition roots make the active one before
+// any text is handled.
+CodePage OfSystem();
 
 }  // namespace quillora::Win32CodePage

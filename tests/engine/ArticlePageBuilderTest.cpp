@@ -10,6 +10,7 @@
 #include "engine/CodePage.h"
 #include "engine/DateText.h"
 #include "support/CaseName.h"
+#include "support/CodePages.h"
 
 namespace quillora {
 namespace {
@@ -106,7 +107,7 @@ TEST_F(ArticlePageBuilderTest, AnEmptyDateRemovesTheDateMarkers) {
 // piece that ends in a lead byte takes the next byte of the page into its last character.
 struct BoundaryCase {
     const char* name;
-    CodePageKind kind;
+    CodePage codePage;
     const char* page;
     const char* text;
     const char* title;
@@ -119,7 +120,7 @@ class PieceBoundaryTest : public ::testing::TestWithParam<BoundaryCase> {};
 
 TEST_P(PieceBoundaryTest, BuildsWhatTheThreeReplacementsGive) {
     const BoundaryCase& c = GetParam();
-    ScopedCodePage codePage(c.kind);
+    ScopedCodePage codePage(c.codePage);
     std::optional<TextBuffer> built = ArticlePageBuilder::BuildArticlePage(TextBuffer(c.page), TextBuffer(c.text),
                                                                            TextBuffer(c.title), TextBuffer("[D]"));
     ASSERT_TRUE(built.has_value());
@@ -129,6 +130,7 @@ TEST_P(PieceBoundaryTest, BuildsWhatTheThreeReplacementsGive) {
 constexpr CodePageKind kSingle = CodePageKind::SingleByte;
 constexpr CodePageKind kDouble = CodePageKind::DoubleByte;
 constexpr CodePageKind kUtf8 = CodePageKind::Utf8;
+const CodePage kWide = testing::WideDoubleBytePage();
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, PieceBoundaryTest,
@@ -181,6 +183,17 @@ INSTANTIATE_TEST_SUITE_P(
         BoundaryCase{"lead byte before a line break or an address in the text", kDouble, "INSERT ARTICLE HERE",
                      "\x82\r\n\x82\x82\r\n\x82http://a \x82\x82http://b", "T",
                      "\x82\r\n\x82\x82<br>\r\n\x82http://a \x82\x82" LINK("http://b")},
+        // The same bytes in a page with more lead bytes than 932: 0xA4 is one of them there.
+        BoundaryCase{"lead byte of the wider page before a template marker", kWide,
+                     "\xA4INSERT TITLE HERE|\xA4\xA4INSERT TITLE HERE|INSERT ARTICLE HERE", "x", "T",
+                     "\xA4INSERT TITLE HERE|\xA4\xA4T|x"},
+        BoundaryCase{"no lead byte in 932 before a template marker", kDouble,
+                     "\xA4INSERT TITLE HERE|\xA4\xA4INSERT TITLE HERE|INSERT ARTICLE HERE", "x", "T", "\xA4T|\xA4\xA4T|x"},
+        BoundaryCase{"text ending in a lead byte of the wider page hides a title marker", kWide,
+                     "INSERT ARTICLE HEREINSERT TITLE HERE", "a\xFE", "T", "a\xFEINSERT TITLE HERE"},
+        BoundaryCase{"lead byte of the wider page before a line break or an address", kWide, "INSERT ARTICLE HERE",
+                     "\xA4\r\n\xA4\xA4\r\n\xA4http://a \xA4\xA4http://b", "T",
+                     "\xA4\r\n\xA4\xA4<br>\r\n\xA4http://a \xA4\xA4" LINK("http://b")},
         BoundaryCase{"lead byte and trail byte values in UTF-8", kUtf8,
                      "\xC3INSERT TITLE HERE \x81INSERT ARTICLE HERE|INSERT DATE HERE", "\xE3\x81", "T",
                      "\xC3T \x81\xE3\x81|[D]"},

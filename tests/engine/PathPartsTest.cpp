@@ -7,6 +7,7 @@
 
 #include "engine/CodePage.h"
 #include "support/CaseName.h"
+#include "support/CodePages.h"
 
 namespace quillora {
 namespace {
@@ -79,6 +80,36 @@ TEST(PathPartsTest, DoubleByteTrailBackslashIsNoSeparator) {
     EXPECT_EQ(std::string(PathParts::FileNameOf(path, '\\').Bytes()), "page\x95\x5C.htm");
     EXPECT_EQ(std::string(PathParts::ExtensionOf(path, '\\').Bytes()), ".htm");
     EXPECT_EQ(std::string(PathParts::FileNameOf(TextBuffer("\x95\x5C"), '\\').Bytes()), "\x95\x5C");
+}
+
+// The path rules in the page where each path was written: a trail byte 0x5C is no separator and
+// a capital A as a trail byte stays as it is. "\xA4\x5C" and "\xB0\x41" are characters of
+// 936, 949 and 950 (in 932 both lead bytes are single-byte characters).
+TEST(PathPartsTest, DoubleByteNamesInEachPage) {
+    struct Case {
+        const char* name;
+        CodePage page;
+        const char* path;
+        const char* dirWithSlash;
+        const char* fileName;
+        const char* extension;
+    };
+    const Case cases[] = {
+        {"936 folder", testing::WideDoubleBytePage(936), "C:\\\xA4\x5C\\Page\xA4\x5C.HTM", "C:\\\xA4\x5C\\",
+         "page\xA4\x5C.htm", ".htm"},
+        {"950 name only", testing::WideDoubleBytePage(950), "\xA4\x5C", "", "\xA4\x5C", ""},
+        {"949 capital trail byte", testing::WideDoubleBytePage(949), "C:\\Site\\\xB0\x41.HTM", "C:\\Site\\",
+         "\xB0\x41.htm", ".htm"},
+        {"932 takes the same bytes apart", CodePage(CodePageKind::DoubleByte), "C:\\\xA4\x5C\xB0\x41.HTM",
+         "C:\\\xA4\x5C", "\xB0" "a.htm", ".htm"},
+    };
+    for (const Case& c : cases) {
+        ScopedCodePage page(c.page);
+        const TextBuffer path(c.path);
+        EXPECT_EQ(std::string(PathParts::DirWithSlash(path, '\\').Bytes()), c.dirWithSlash) << c.name;
+        EXPECT_EQ(std::string(PathParts::FileNameOf(path, '\\').Bytes()), c.fileName) << c.name;
+        EXPECT_EQ(std::string(PathParts::ExtensionOf(path, '\\').Bytes()), c.extension) << c.name;
+    }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "engine/CodePage.h"
 #include "support/CaseName.h"
+#include "support/CodePages.h"
 
 namespace quillora {
 namespace {
@@ -208,6 +209,42 @@ TEST(TextBufferTest, DoubleByteCharactersAreNeverSplit) {
     TextBuffer lowered = text;
     lowered.ToLower();
     EXPECT_EQ(S(lowered), "\x83\x5C" "a\\\x82\x81" "a");  // full-width A becomes full-width a
+}
+
+// Each double-byte page with its own lead bytes. In 936, 949 and 950 "\xA4\x5C", "\xB0\x41" and
+// "\xD5\x5C" are characters whose trail bytes are a backslash or a capital A; in 932 those lead
+// bytes are single-byte characters of their own, and "\x82\x60" is full-width A.
+TEST(TextBufferTest, EachDoubleBytePageKeepsItsCharactersWhole) {
+    const TextBuffer text("\xA4\x5C" "\xB0\x41" "\\" "\x82\x60" "\xD5\x5C");
+    struct Case {
+        const char* name;
+        CodePage page;
+        std::int32_t lastBackslash;
+        std::int32_t firstBackslash;
+        std::int32_t backslashFrom5;
+        std::int32_t firstA;
+        std::int32_t backslashes;
+        const char* lowered;
+    };
+    const char* const unchanged = "\xA4\x5C\xB0\x41\\\x82\x60\xD5\x5C";
+    const Case cases[] = {
+        {"932", CodePage(CodePageKind::DoubleByte), 8, 1, 8, 3, 3, "\xA4\x5C\xB0" "a\\\x82\x81\xD5\x5C"},
+        {"936", testing::WideDoubleBytePage(936), 4, 4, -1, -1, 1, unchanged},
+        {"949", testing::WideDoubleBytePage(949), 4, 4, -1, -1, 1, unchanged},
+        {"950", testing::WideDoubleBytePage(950), 4, 4, -1, -1, 1, unchanged},
+    };
+    for (const Case& c : cases) {
+        ScopedCodePage page(c.page);
+        EXPECT_EQ(text.FindLast('\\'), c.lastBackslash) << c.name;
+        EXPECT_EQ(text.Find("\\"), c.firstBackslash) << c.name;
+        EXPECT_EQ(text.FindFrom("\\", 5), c.backslashFrom5) << c.name;
+        EXPECT_EQ(text.Find("A"), c.firstA) << c.name;
+        TextBuffer replaced = text;
+        EXPECT_EQ(replaced.ReplaceAll("\\", "/"), c.backslashes) << c.name;
+        TextBuffer lowered = text;
+        lowered.ToLower();
+        EXPECT_EQ(S(lowered), c.lowered) << c.name;
+    }
 }
 
 TEST(TextBufferTest, Utf8MatchesBeginOnCharacterBoundaries) {
