@@ -58,10 +58,10 @@ Conversion Convert(const ReferenceText& model, const std::string& text) {
     return c;
 }
 
-void Run(CodePageKind kind, const std::string& date, const std::string& page, const std::string& text,
+void Run(ModelPage codePage, const std::string& date, const std::string& page, const std::string& text,
          const std::string& title) {
-    const ReferenceText model(kind);
-    const std::string inputs = std::string(NameOf(kind)) + "\ntemplate " + Show(page) + "\ntext " + Show(text) +
+    const ReferenceText model(codePage);
+    const std::string inputs = std::string(NameOf(codePage)) + "\ntemplate " + Show(page) + "\ntext " + Show(text) +
                                "\ntitle " + Show(title) + "\ndate " + Show(date);
 
     const std::optional<TextBuffer> built =
@@ -126,12 +126,12 @@ void Run(CodePageKind kind, const std::string& date, const std::string& page, co
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
     using namespace quillora;
-    const CodePageKind kind = fuzz::KindFromByte(data[0]);
+    const fuzz::ModelPage page = fuzz::PageFromByte(data[0]);
     const std::string date = (data[0] & 0x80) != 0   ? ""
                              : (data[0] & 0x40) != 0 ? "INSERT DATE HERE INSERT TITLE HERE\x82"
                                                      : "Friday, April 01, 2005";
-    ScopedCodePage codePage(kind);
+    ScopedCodePage codePage(fuzz::EnginePage(page));
     auto parts = fuzz::Split(std::string_view(reinterpret_cast<const char*>(data) + 1, size - 1), 3);
-    fuzz::Run(kind, date, parts[0], parts[1], parts[2]);
+    fuzz::Run(page, date, parts[0], parts[1], parts[2]);
     return 0;
 }

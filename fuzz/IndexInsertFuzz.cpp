@@ -47,10 +47,10 @@ std::optional<std::string> Insert(const ReferenceText& model, std::string page, 
            ReferenceText::Right(page, static_cast<std::int64_t>(page.size()) - insertAt);
 }
 
-void Run(CodePageKind kind, const std::string& page, const std::string& title, const std::string& savedPath,
+void Run(ModelPage codePage, const std::string& page, const std::string& title, const std::string& savedPath,
          std::int32_t number) {
-    const ReferenceText model(kind);
-    const std::string inputs = std::string(NameOf(kind)) + "\npage " + Show(page) + "\ntitle " + Show(title) +
+    const ReferenceText model(codePage);
+    const std::string inputs = std::string(NameOf(codePage)) + "\npage " + Show(page) + "\ntitle " + Show(title) +
                                "\npath " + Show(savedPath) + "\nnumber " + std::to_string(number);
 
     // The link: the lowercased file name after the last separator, the number, the title.
@@ -101,9 +101,9 @@ void Run(CodePageKind kind, const std::string& page, const std::string& title, c
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
     using namespace quillora;
-    const CodePageKind kind = fuzz::KindFromByte(data[0]);
-    ScopedCodePage codePage(kind);
+    const fuzz::ModelPage page = fuzz::PageFromByte(data[0]);
+    ScopedCodePage codePage(fuzz::EnginePage(page));
     auto parts = fuzz::Split(std::string_view(reinterpret_cast<const char*>(data) + 1, size - 1), 4);
-    fuzz::Run(kind, parts[0], parts[1], parts[2], parts[3].empty() ? 1 : fuzz::NumberOf(parts[3]));
+    fuzz::Run(page, parts[0], parts[1], parts[2], parts[3].empty() ? 1 : fuzz::NumberOf(parts[3]));
     return 0;
 }

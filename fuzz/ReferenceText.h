@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "engine/CodePage.h"
+#include "support/CodePages.h"
 
 namespace quillora::fuzz {
 
@@ -55,23 +56,43 @@ inline std::string Show(std::string_view bytes) {
     return shown + "\"";
 }
 
-inline const char* NameOf(CodePageKind kind) {
-    switch (kind) {
-    case CodePageKind::SingleByte: return "single-byte";
-    case CodePageKind::DoubleByte: return "double-byte";
-    case CodePageKind::Utf8: return "UTF-8";
+// The code pages that the targets run under: the usual page of each kind, and a double-byte
+// page with the lead bytes of the Chinese and Korean pages (0x81 to 0xFE), whose double-byte
+// characters keep their case.
+enum class ModelPage { Western, Japanese, Wide, Utf8 };
+
+inline const char* NameOf(ModelPage page) {
+    switch (page) {
+    case ModelPage::Western: return "single-byte";
+    case ModelPage::Japanese: return "double-byte (932)";
+    case ModelPage::Wide: return "double-byte (lead bytes 0x81 to 0xFE)";
+    case ModelPage::Utf8: return "UTF-8";
     }
     return "?";
 }
 
-inline CodePageKind KindFromByte(std::uint8_t byte) {
-    static const CodePageKind kinds[] = {CodePageKind::SingleByte, CodePageKind::DoubleByte, CodePageKind::Utf8};
-    return kinds[byte % 3];
+// The first byte of an input: its value modulo 3 picks the kind; a double-byte kind with bit
+// 0x20 set takes the wider lead bytes.
+inline ModelPage PageFromByte(std::uint8_t byte) {
+    static const ModelPage pages[] = {ModelPage::Western, ModelPage::Japanese, ModelPage::Utf8};
+    const ModelPage page = pages[byte % 3];
+    return page == ModelPage::Japanese && (byte & 0x20) != 0 ? ModelPage::Wide : page;
+}
+
+// The engine's code page for a page of the model.
+inline CodePage EnginePage(ModelPage page) {
+    switch (page) {
+    case ModelPage::Western: return CodePage(CodePageKind::SingleByte);
+    case ModelPage::Japanese: return CodePage(CodePageKind::DoubleByte);
+    case ModelPage::Wide: return testing::WideDoubleBytePage();
+    case ModelPage::Utf8: return CodePage(CodePageKind::Utf8);
+    }
+    return CodePage();
 }
 
 class ReferenceText {
 public:
-    explicit ReferenceText(CodePageKind kind) : kind_(kind) {
+    explicit ReferenceText(ModelPage page) : page_(page) {
         // The case mapping of the C library's Unicode locale serves as the model's.
         static const bool unicode = std::setlocale(LC_CTYPE, "C.UTF-8") != nullptr;
         if (!unicode) Fail("model", "the C.UTF-8 locale is not available");
@@ -178,15 +199,17 @@ public:
 private:
     std::size_t CharacterAt(std::string_view s, std::size_t at) const {
         const auto lead = static_cast<unsigned char>(s[at]);
-        switch (kind_) {
-        case CodePageKind::SingleByte:
+        switch (page_) {
+        case ModelPage::Western:
             return 1;
-        case CodePageKind::DoubleByte: {
+        case ModelPage::Japanese: {
             // Code page 932: a lead byte takes the next byte, whatever it is, when there is one.
             bool isLead = (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC);
             return isLead && at + 1 < s.size() ? 2 : 1;
         }
-        case CodePageKind::Utf8:
+        case ModelPage::Wide:
+            return lead >= 0x81 && lead <= 0xFE && at + 1 < s.size() ? 2 : 1;
+        case ModelPage::Utf8:
             return Utf8Length(s, at);
         }
         return 1;
@@ -219,10 +242,11 @@ private:
     }
 
     std::string LowerCharacter(const std::string& c) const {
-        switch (kind_) {
-        case CodePageKind::SingleByte: return LowerWestern(c);
-        case CodePageKind::DoubleByte: return LowerJapanese(c);
-        case CodePageKind::Utf8: return LowerUtf8(c);
+        switch (page_) {
+        case ModelPage::Western: return LowerWestern(c);
+        case ModelPage::Japanese: return LowerJapanese(c);
+        case ModelPage::Wide: return LowerAsciiOnly(c);
+        case ModelPage::Utf8: return LowerUtf8(c);
         }
         return c;
     }
@@ -264,6 +288,13 @@ private:
                                                     0x87, 0x88, 0x89, 0x8A, 0x8B, 0x8C, 0x8D, 0x8E, 0x8F, 0x90, 0x91};
             lower[1] = static_cast<char>(small[trail - 0x40]);
         }
+        return lower;
+    }
+
+    // A to Z alone; a double-byte character stays as it is.
+    static std::string LowerAsciiOnly(const std::string& c) {
+        std::string lower = c;
+        if (c.size() == 1 && c[0] >= 'A' && c[0] <= 'Z') lower[0] = static_cast<char>(c[0] - 'A' + 'a');
         return lower;
     }
 
@@ -309,7 +340,7 @@ private:
         return out;
     }
 
-    CodePageKind kind_;
+    ModelPage page_;
 };
 
 }  // namespace quillora::fuzz

@@ -22,7 +22,7 @@ std::string UpToZero(std::string_view bytes) { return std::string(bytes.substr(0
 
 class Session {
 public:
-    Session(CodePageKind kind, FuzzedDataProvider& in) : kind_(kind), model_(kind), in_(in) {}
+    Session(ModelPage codePage, FuzzedDataProvider& in) : codePage_(codePage), model_(codePage), in_(in) {}
 
     void Run() {
         std::string initial = in_.ConsumeRandomLengthString(512);
@@ -54,13 +54,13 @@ private:
         if (buffer_.Bytes().find('\0') != std::string_view::npos) Fail(operation, "the buffer holds a zero byte");
         if (buffer_.Length() != static_cast<std::int32_t>(buffer_.Bytes().size())) Fail(operation, "Length disagrees");
         if (buffer_.Bytes() != text_) {
-            Fail(operation, std::string(NameOf(kind_)) + "\nexpected " + Show(text_) + "\nactual   " + Show(buffer_.Bytes()));
+            Fail(operation, std::string(NameOf(codePage_)) + "\nexpected " + Show(text_) + "\nactual   " + Show(buffer_.Bytes()));
         }
     }
 
     void CompareNumbers(const char* operation, std::int64_t expected, std::int64_t actual, const std::string& detail) {
         if (expected != actual) {
-            Fail(operation, std::string(NameOf(kind_)) + " " + detail + "\nexpected " + std::to_string(expected) +
+            Fail(operation, std::string(NameOf(codePage_)) + " " + detail + "\nexpected " + std::to_string(expected) +
                                 " actual " + std::to_string(actual));
         }
     }
@@ -177,7 +177,7 @@ private:
         model_.ToLower(text_);
         buffer_.ToLower();
         if (buffer_.Bytes() != text_) {
-            Fail("ToLower", std::string(NameOf(kind_)) + " of " + Show(before) + "\nexpected " + Show(text_) +
+            Fail("ToLower", std::string(NameOf(codePage_)) + " of " + Show(before) + "\nexpected " + Show(text_) +
                                 "\nactual   " + Show(buffer_.Bytes()));
         }
     }
@@ -306,7 +306,7 @@ private:
         }
     }
 
-    CodePageKind kind_;
+    ModelPage codePage_;
     ReferenceText model_;
     FuzzedDataProvider& in_;
     TextBuffer buffer_;
@@ -319,9 +319,9 @@ private:
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
     using namespace quillora;
-    const CodePageKind kind = fuzz::KindFromByte(data[0]);
-    ScopedCodePage codePage(kind);
+    const fuzz::ModelPage page = fuzz::PageFromByte(data[0]);
+    ScopedCodePage codePage(fuzz::EnginePage(page));
     FuzzedDataProvider in(data + 1, size - 1);
-    fuzz::Session(kind, in).Run();
+    fuzz::Session(page, in).Run();
     return 0;
 }
